@@ -1,0 +1,187 @@
+// The Windows and GDI+ operations the programs call, with the Windows names,
+// types and record layouts. On Windows they bind to user32, kernel32 and
+// gdiplus; on Linux our X11 layer provides them; the unit tests link a
+// recording layer instead.
+#pragma once
+
+#include <cstdint>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define WINAPI __attribute__((stdcall))
+#define WINAPIV __attribute__((cdecl))
+#else
+#define WINAPI
+#define WINAPIV
+#endif
+#define CALLBACK WINAPI
+
+typedef std::int32_t BOOL;
+typedef std::int32_t INT;
+typedef std::uint32_t UINT;
+typedef std::int32_t LONG;
+typedef std::uint32_t DWORD;
+typedef std::uint16_t WORD;
+typedef std::uintptr_t WPARAM;
+typedef std::intptr_t LPARAM;
+typedef std::intptr_t LRESULT;
+typedef std::uintptr_t ULONG_PTR;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+
+typedef struct HWND__* HWND;
+typedef struct HDC__* HDC;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef struct HICON__* HICON;
+typedef struct HICON__* HCURSOR;
+typedef struct HBRUSH__* HBRUSH;
+typedef struct HMENU__* HMENU;
+
+#define FALSE 0
+#define TRUE 1
+
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct WNDCLASSEXA {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  INT cbClsExtra;
+  INT cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+  HICON hIconSm;
+};
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+
+#define MAKEINTRESOURCEA(id) (reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id))))
+
+enum : UINT {
+  WM_CREATE = 0x0001,
+  WM_DESTROY = 0x0002,
+  WM_PAINT = 0x000F,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_ERASEBKGND = 0x0014,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_SYSKEYDOWN = 0x0104,
+  WM_SYSKEYUP = 0x0105,
+  WM_SYSCOMMAND = 0x0112,
+};
+
+enum : UINT {
+  MB_OK = 0x00000000,
+  CS_VREDRAW = 0x0001,
+  CS_HREDRAW = 0x0002,
+  CS_BYTEALIGNWINDOW = 0x2000,
+  SC_CLOSE = 0xF060,
+  VK_MENU = 0x12,
+  VK_F4 = 0x73,
+  VK_F10 = 0x79,
+};
+
+enum : DWORD {
+  WS_POPUP = 0x80000000u,
+  WS_BORDER = 0x00800000u,
+  WS_SYSMENU = 0x00080000u,
+  WS_POPUPWINDOW = WS_POPUP | WS_BORDER | WS_SYSMENU,
+};
+
+enum : INT {
+  SW_SHOWMAXIMIZED = 3,
+  SW_SHOWDEFAULT = 10,
+};
+
+// GDI+ flat interface.
+#define WINGDIPAPI WINAPI
+
+typedef float REAL;
+typedef DWORD ARGB;
+
+struct GpPointF {
+  REAL X;
+  REAL Y;
+};
+
+struct GdiplusStartupInput {
+  UINT GdiplusVersion;
+  void* DebugEventCallback;
+  BOOL SuppressBackgroundThread;
+  BOOL SuppressExternalCodecs;
+};
+struct GdiplusStartupOutput;
+
+struct GpGraphics;
+struct GpPen;
+struct GpBrush;
+typedef GpBrush GpSolidFill;
+
+enum GpStatus : INT {
+  Ok = 0,
+  GenericError = 1,
+  InvalidParameter = 2,
+  UnsupportedGdiplusVersion = 17,
+};
+
+enum GpUnit : INT { UnitPixel = 2 };
+enum GpLineJoin : INT { LineJoinMiter = 0, LineJoinBevel = 1, LineJoinRound = 2, LineJoinMiterClipped = 3 };
+
+extern "C" {
+
+INT WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+HINSTANCE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
+WORD WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, INT x, INT y,
+                            INT width, INT height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+BOOL WINAPI ShowWindow(HWND window, INT showCommand);
+BOOL WINAPI UpdateWindow(HWND window);
+BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI TranslateMessage(const MSG* message);
+LRESULT WINAPI DispatchMessageA(const MSG* message);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(INT exitCode);
+HDC WINAPI GetDC(HWND window);
+INT WINAPI ReleaseDC(HWND window, HDC dc);
+void WINAPI Sleep(DWORD milliseconds);
+[[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+DWORD WINAPI GetTickCount();
+INT WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
+
+GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
+void WINGDIPAPI GdiplusShutdown(ULONG_PTR token);
+GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics);
+GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics* graphics);
+GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color);
+GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPointF* points, INT count);
+GpStatus WINGDIPAPI GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen);
+GpStatus WINGDIPAPI GdipDeletePen(GpPen* pen);
+GpStatus WINGDIPAPI GdipSetPenColor(GpPen* pen, ARGB color);
+GpStatus WINGDIPAPI GdipSetPenWidth(GpPen* pen, REAL width);
+GpStatus WINGDIPAPI GdipSetPenLineJoin(GpPen* pen, GpLineJoin lineJoin);
+GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush);
+GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush);
+}
+
+#if defined(_WIN32)
+static_assert(sizeof(WNDCLASSEXA) == (sizeof(void*) == 4 ? 48 : 80), "WNDCLASSEXA layout");
+static_assert(sizeof(MSG) == (sizeof(void*) == 4 ? 28 : 48), "MSG layout");
+static_assert(sizeof(GdiplusStartupInput) == (sizeof(void*) == 4 ? 16 : 24), "GdiplusStartupInput layout");
+#endif

@@ -1,0 +1,29 @@
+// X key events as Windows keyboard messages.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <bitset>
+
+#include "platform/platform.h"
+
+namespace x11 {
+
+struct KeyMessage {
+  UINT message;
+  WPARAM virtualKey;
+  LPARAM keyData;
+};
+
+// Tracks which keys are down, to mark repeated presses as Windows does.
+class Keyboard {
+ public:
+  KeyMessage Translate(const XKeyEvent& event, KeySym keysym);
+
+ private:
+  std::bitset<256> down_;
+};
+
+WPARAM VirtualKeyOf(KeySym keysym);
+
+}  // namespace x11

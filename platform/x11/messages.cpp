@@ -1,0 +1,76 @@
+// The message loop's side of the queue: input read from the X server at
+// every GetMessageA, and dispatch to window procedures.
+#include <X11/XKBlib.h>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/keyboard.h"
+#include "platform/x11/window.h"
+
+namespace x11 {
+namespace {
+
+Keyboard keyboard;
+
+void QueueEvent(const XEvent& event) {
+  switch (event.type) {
+    case KeyPress:
+    case KeyRelease: {
+      const HWND window = FindWindow(event.xkey.window);
+      if (window == nullptr) {
+        return;
+      }
+      const KeySym keysym = XkbKeycodeToKeysym(event.xkey.display, static_cast<KeyCode>(event.xkey.keycode), 0, 0);
+      const KeyMessage key = keyboard.Translate(event.xkey, keysym);
+      ThreadQueue().Post(window, key.message, key.virtualKey, key.keyData, static_cast<DWORD>(event.xkey.time));
+      return;
+    }
+    case ClientMessage: {
+      const HWND window = FindWindow(event.xclient.window);
+      if (window != nullptr && event.xclient.format == 32 &&
+          static_cast<Atom>(event.xclient.data.l[0]) == InternAtom("WM_DELETE_WINDOW")) {
+        ThreadQueue().Post(window, WM_CLOSE, 0, 0, GetTickCount());
+      }
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void ReadPendingInput(Display* dpy) {
+  while (XPending(dpy) > 0) {
+    XEvent event;
+    XNextEvent(dpy, &event);
+    QueueEvent(event);
+  }
+}
+
+}  // namespace
+}  // namespace x11
+
+BOOL WINAPI GetMessageA(MSG* message, HWND, UINT, UINT) {
+  Display* dpy = x11::Connection();
+  for (;;) {
+    x11::ReadPendingInput(dpy);
+    if (const std::optional<MSG> next = x11::ThreadQueue().Take()) {
+      *message = *next;
+      return message->message != WM_QUIT;
+    }
+    XEvent event;
+    XPeekEvent(dpy, &event);
+  }
+}
+
+BOOL WINAPI TranslateMessage(const MSG*) {
+  // Character messages are not produced: no window procedure here reads them.
+  return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+  if (message == nullptr || !x11::IsLiveWindow(message->hwnd)) {
+    return 0;
+  }
+  return message->hwnd->procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+void WINAPI PostQuitMessage(INT exitCode) { x11::ThreadQueue().PostQuit(exitCode); }

@@ -1,0 +1,205 @@
+#include "platform/x11/window.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/x11/connection.h"
+#include "platform/x11/handle_table.h"
+
+namespace x11 {
+namespace {
+
+struct WindowClass {
+  std::string name;
+  WNDPROC procedure;
+};
+
+std::vector<WindowClass> classes;
+HandleTable<HWND__> windows;
+MessageQueue queue;
+
+constexpr WORD firstClassAtom = 0xC000;
+
+const WindowClass* FindClass(LPCSTR name) {
+  for (const WindowClass& windowClass : classes) {
+    if (strcasecmp(windowClass.name.c_str(), name) == 0) {
+      return &windowClass;
+    }
+  }
+  return nullptr;
+}
+
+// Asks window managers for a frame without decorations, as a popup has none.
+void RemoveDecorations(Display* dpy, Window xid) {
+  constexpr long decorationsFlag = 1L << 1;
+  const long motifHints[5] = {decorationsFlag, 0, 0, 0, 0};
+  const Atom atom = InternAtom("_MOTIF_WM_HINTS");
+  XChangeProperty(dpy, xid, atom, atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motifHints), 5);
+}
+
+void NameWindow(Display* dpy, Window xid, LPCSTR title, LPCSTR className) {
+  XStoreName(dpy, xid, title != nullptr ? title : "");
+  std::string instanceName = className;
+  std::string classNameCopy = className;
+  XClassHint hint{instanceName.data(), classNameCopy.data()};
+  XSetClassHint(dpy, xid, &hint);
+}
+
+void PlaceWindow(Display* dpy, Window xid, int x, int y, int width, int height) {
+  XSizeHints hints{};
+  hints.flags = USPosition | USSize;
+  hints.x = x;
+  hints.y = y;
+  hints.width = width;
+  hints.height = height;
+  XSetWMNormalHints(dpy, xid, &hints);
+}
+
+void RequestMaximized(Display* dpy, Window xid) {
+  const Atom states[2] = {InternAtom("_NET_WM_STATE_MAXIMIZED_VERT"), InternAtom("_NET_WM_STATE_MAXIMIZED_HORZ")};
+  XChangeProperty(dpy, xid, InternAtom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(states), 2);
+}
+
+void WaitUntilMapped(Display* dpy, Window xid) {
+  XEvent event;
+  XIfEvent(
+      dpy, &event,
+      [](Display*, XEvent* candidate, XPointer target) {
+        return candidate->type == MapNotify && candidate->xmap.window == *reinterpret_cast<Window*>(target) ? True
+                                                                                                             : False;
+      },
+      reinterpret_cast<XPointer>(&xid));
+}
+
+}  // namespace
+
+MessageQueue& ThreadQueue() { return queue; }
+
+HWND FindWindow(Window xid) {
+  return windows.FindIf([xid](const HWND__& window) { return window.xid == xid; });
+}
+
+bool IsLiveWindow(HWND window) { return windows.Contains(window); }
+
+void DestroyWindow(HWND window) {
+  if (!windows.Contains(window)) {
+    return;
+  }
+  window->procedure(window, WM_DESTROY, 0, 0);
+  queue.Forget(window);
+  const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
+  if (destroyed != nullptr) {
+    XDestroyWindow(Connection(), destroyed->xid);
+    XFlush(Connection());
+  }
+}
+
+}  // namespace x11
+
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+  // The programs carry no icon resources.
+  return nullptr;
+}
+
+WORD WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA) || windowClass->lpfnWndProc == nullptr ||
+      windowClass->lpszClassName == nullptr || x11::FindClass(windowClass->lpszClassName) != nullptr) {
+    return 0;
+  }
+  x11::classes.push_back(x11::WindowClass{windowClass->lpszClassName, windowClass->lpfnWndProc});
+  return static_cast<WORD>(x11::firstClassAtom + x11::classes.size() - 1);
+}
+
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, INT x, INT y, INT width,
+                            INT height, HWND, HMENU, HINSTANCE, void*) {
+  const x11::WindowClass* windowClass = className != nullptr ? x11::FindClass(className) : nullptr;
+  if (windowClass == nullptr || width <= 0 || height <= 0) {
+    return nullptr;
+  }
+  Display* dpy = x11::Connection();
+  // No background: the server never paints the client area, just as the program never does.
+  XSetWindowAttributes attributes{};
+  attributes.background_pixmap = None;
+  attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+  const Window xid = XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                   CWBackPixmap | CWEventMask, &attributes);
+  x11::NameWindow(dpy, xid, windowName, windowClass->name.c_str());
+  x11::PlaceWindow(dpy, xid, x, y, width, height);
+  Atom deleteWindow = x11::InternAtom("WM_DELETE_WINDOW");
+  XSetWMProtocols(dpy, xid, &deleteWindow, 1);
+  if ((style & WS_POPUP) != 0) {
+    x11::RemoveDecorations(dpy, xid);
+  }
+
+  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure}));
+  x11::queue.Invalidate(window);
+  // As on Windows, a window procedure that answers WM_CREATE with -1 refuses the window.
+  if (window->procedure(window, WM_CREATE, 0, 0) == -1) {
+    x11::DestroyWindow(window);
+    return nullptr;
+  }
+  return window;
+}
+
+BOOL WINAPI ShowWindow(HWND window, INT showCommand) {
+  if (!x11::IsLiveWindow(window)) {
+    return FALSE;
+  }
+  Display* dpy = x11::Connection();
+  XWindowAttributes current{};
+  XGetWindowAttributes(dpy, window->xid, &current);
+  const BOOL wasVisible = current.map_state != IsUnmapped;
+  if (showCommand == SW_SHOWMAXIMIZED) {
+    x11::RequestMaximized(dpy, window->xid);
+    // With no window manager to honour the request, cover the screen ourselves.
+    if (!x11::HasWindowManager()) {
+      XMoveResizeWindow(dpy, window->xid, 0, 0, static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))),
+                        static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))));
+    }
+  }
+  if (!wasVisible) {
+    XMapRaised(dpy, window->xid);
+    x11::WaitUntilMapped(dpy, window->xid);
+  }
+  // A newly shown window is the active one and gets the keyboard.
+  XSetInputFocus(dpy, window->xid, RevertToParent, CurrentTime);
+  XFlush(dpy);
+  return wasVisible;
+}
+
+BOOL WINAPI UpdateWindow(HWND window) {
+  if (!x11::IsLiveWindow(window)) {
+    return FALSE;
+  }
+  if (x11::queue.HasUpdateRegion(window)) {
+    window->procedure(window, WM_PAINT, 0, 0);
+  }
+  return TRUE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  constexpr LPARAM altDown = 1L << 29;
+  switch (message) {
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & altDown) != 0) {
+        x11::queue.Post(window, WM_SYSCOMMAND, SC_CLOSE, 0, GetTickCount());
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE && x11::IsLiveWindow(window)) {
+        return window->procedure(window, WM_CLOSE, 0, 0);
+      }
+      return 0;
+    case WM_CLOSE:
+      x11::DestroyWindow(window);
+      return 0;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,25 @@
+// Top-level windows of registered classes, each backed by an X window.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include "platform/platform.h"
+#include "platform/x11/message_queue.h"
+
+struct HWND__ {
+  Window xid;
+  WNDPROC procedure;
+};
+
+namespace x11 {
+
+MessageQueue& ThreadQueue();
+
+// The live window behind an X window id, or null.
+HWND FindWindow(Window xid);
+bool IsLiveWindow(HWND window);
+
+// Sends WM_DESTROY and then removes the window and its X window.
+void DestroyWindow(HWND window);
+
+}  // namespace x11

@@ -1,0 +1,45 @@
+#include "figure/figure.h"
+#include "render/render.h"
+
+// Set to 1 for the program that clears the screen in every frame, 0 for the one that never erases.
+constexpr bool clearEveryFrame = CLEAR_EVERY_FRAME;
+
+HDC hdcScreen;
+ULONG_PTR gdipToken;
+const GdiplusStartupInput startupInput = {1, nullptr, 0, 0};
+GpGraphics* graphics;
+GpPen* pen;
+GpSolidFill* brush;
+const REAL lineWidth = 1.2f;
+
+void InitDrawing() {
+  hdcScreen = GetDC(nullptr);
+  GdiplusStartup(&gdipToken, &startupInput, nullptr);
+  GdipCreateFromHDC(hdcScreen, &graphics);
+  GdipCreatePen1(lineColor, lineWidth, UnitPixel, &pen);
+  GdipSetPenLineJoin(pen, LineJoinMiter);
+  GdipCreateSolidFill(brushColor, &brush);
+}
+
+void DrawFrame() {
+  StepFigure();
+  if constexpr (clearEveryFrame) {
+    GdipGraphicsClear(graphics, clearColor);
+  }
+  Sleep(framePauseMs);
+  GdipSetPenColor(pen, lineColor);
+  GdipSetPenWidth(pen, lineWidth);
+  GdipDrawLines(graphics, pen, figurePoints, figurePointCount);
+  CopyFpsText();
+}
+
+void ShutdownDrawing() {
+  // Without a token GDI+ never started, so there are no GDI+ objects to delete.
+  if (gdipToken != 0) {
+    GdipDeleteBrush(brush);
+    GdipDeletePen(pen);
+    GdipDeleteGraphics(graphics);
+    GdiplusShutdown(gdipToken);
+  }
+  ReleaseDC(nullptr, hdcScreen);
+}

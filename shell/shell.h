@@ -1,0 +1,12 @@
+// Process entry, window class and window, message loop, window procedure.
+#pragma once
+
+#include "platform/platform.h"
+
+extern HINSTANCE hInstance;
+
+extern "C" [[noreturn]] void Start();
+UINT WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, INT showCommand);
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+constexpr WORD appIconId = 100;
