@@ -1,0 +1,40 @@
+// Puts the program's module-level state back to its load-time values
+// between tests, and names its addresses in recorded calls.
+#pragma once
+
+#include <array>
+#include <cstring>
+
+#include "figure/figure.h"
+#include "render/render.h"
+#include "tests/recording/recording.h"
+
+class ProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    static const std::array<GpPointF, figurePointCount> loadedFigure = [] {
+      std::array<GpPointF, figurePointCount> points;
+      std::memcpy(points.data(), figurePoints, sizeof figurePoints);
+      return points;
+    }();
+    std::memcpy(figurePoints, loadedFigure.data(), sizeof figurePoints);
+    swapCursor = 0;
+    hdcScreen = nullptr;
+    gdipToken = 0;
+    graphics = nullptr;
+    pen = nullptr;
+    brush = nullptr;
+    fpsLastReport = 0;
+    fpsFrames = 0;
+    std::memset(fpsText, 0, sizeof fpsText);
+    std::memset(fpsTextW, 0, sizeof fpsTextW);
+    recording::Reset();
+    recording::NameAddress(&gdipToken, "&gdipToken");
+    recording::NameAddress(&startupInput, "&startupInput");
+    recording::NameAddress(&graphics, "&graphics");
+    recording::NameAddress(&pen, "&pen");
+    recording::NameAddress(&brush, "&brush");
+    recording::NameAddress(figurePoints, "figurePoints");
+    recording::NameAddress(fpsText, "fpsText");
+  }
+};

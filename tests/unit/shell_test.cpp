@@ -1,0 +1,164 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "program_state.h"
+#include "shell/shell.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+using testing::IsEmpty;
+
+class WndProcTest : public ProgramTest {
+ protected:
+  static LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return WndProc(recording::windowHandle, message, wParam, lParam);
+  }
+};
+
+TEST_F(WndProcTest, EraseBackgroundIsAnsweredWithoutTouchingAnything) {
+  EXPECT_EQ(Send(WM_ERASEBKGND), 1);
+  EXPECT_THAT(recording::Calls(), IsEmpty());
+}
+
+TEST_F(WndProcTest, CreateSetsUpDrawing) {
+  EXPECT_EQ(Send(WM_CREATE), 0);
+  EXPECT_THAT(recording::Calls(), ElementsAre("GetDC(null)", "GdiplusStartup(&gdipToken, &startupInput, null)",
+                                              "GdipCreateFromHDC(hdc, &graphics)",
+                                              "GdipCreatePen1(0xFFFF00FF, 0x3F99999A, 2, &pen)",
+                                              "GdipSetPenLineJoin(pen, 0)", "GdipCreateSolidFill(0xFF00FFFF, &brush)"));
+}
+
+TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
+  Send(WM_CREATE);
+  recording::Reset();
+  EXPECT_EQ(Send(WM_PAINT), 0);
+  // Only the frame's own calls: no begin or end of painting, no validation.
+  std::vector<std::string> frame;
+  if (CLEARS_EVERY_FRAME) {
+    frame.push_back("GdipGraphicsClear(graphics, 0xFFFFFFFF)");
+  }
+  frame.insert(frame.end(), {"Sleep(500)", "GdipSetPenColor(pen, 0xFFFF00FF)", "GdipSetPenWidth(pen, 0x3F99999A)",
+                             "GdipDrawLines(graphics, pen, figurePoints, 18)"});
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(frame));
+}
+
+TEST_F(WndProcTest, DestroyReleasesDrawingThenPostsQuit) {
+  Send(WM_CREATE);
+  recording::Reset();
+  EXPECT_EQ(Send(WM_DESTROY), 0);
+  EXPECT_THAT(recording::Calls(), ElementsAre("GdipDeleteBrush(brush)", "GdipDeletePen(pen)",
+                                              "GdipDeleteGraphics(graphics)", "GdiplusShutdown(0x70C)",
+                                              "ReleaseDC(null, hdc)", "PostQuitMessage(0)"));
+}
+
+TEST_F(WndProcTest, ReleasingAnyKeyPostsQuitWithoutDestroying) {
+  for (const WPARAM key : {WPARAM{0x1B}, WPARAM{'A'}, WPARAM{0x20}, WPARAM{0x70}}) {
+    recording::Reset();
+    EXPECT_EQ(Send(WM_KEYUP, key, 0xC0010001), 0);
+    EXPECT_THAT(recording::Calls(), ElementsAre("PostQuitMessage(0)")) << "key " << key;
+  }
+}
+
+TEST_F(WndProcTest, EverythingElseGoesToDefaultHandlingWithItsResult) {
+  recording::TheScript().defWindowProcResult = 42;
+  const UINT others[] = {WM_SYSKEYUP, WM_SYSKEYDOWN, WM_KEYDOWN, WM_CLOSE, WM_SYSCOMMAND, WM_QUIT, 0x0006};
+  for (const UINT message : others) {
+    recording::Reset();
+    recording::TheScript().defWindowProcResult = 42;
+    EXPECT_EQ(Send(message, 0x41, 0x20380001), 42);
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "DefWindowProcA(window, 0x%X, 0x41, 0x20380001)", message);
+    EXPECT_THAT(recording::Calls(), ElementsAre(expected));
+  }
+}
+
+class WinMainTest : public ProgramTest {
+ protected:
+  static MSG Message(UINT message, WPARAM wParam = 0) {
+    return MSG{recording::windowHandle, message, wParam, 0, 0, POINT{0, 0}};
+  }
+};
+
+TEST_F(WinMainTest, RegistersCreatesShowsUpdatesAndRunsTheLoop) {
+  recording::TheScript().messages = {Message(WM_PAINT), Message(WM_KEYUP, 0x1B), MSG{nullptr, WM_QUIT, 0, 0, 0, {}}};
+  const UINT code = WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT);
+  EXPECT_EQ(code, 0u);
+
+  std::vector<std::string> calls = recording::Calls();
+  ASSERT_GE(calls.size(), 5u);
+  // The class and message records are local to WinMain: compare those calls without their addresses.
+  for (std::string& call : calls) {
+    if (call.rfind("GetMessageA(", 0) == 0) {
+      call = "GetMessageA(msg" + call.substr(call.find(','));
+    } else if (call.rfind("RegisterClassExA(", 0) == 0) {
+      call = "RegisterClassExA(record)";
+    }
+  }
+  EXPECT_THAT(calls, ElementsAre("LoadIconA(module, #100)", "RegisterClassExA(record)",
+                                 "CreateWindowExA(0x0, \"test\", \"test\", 0x80880000, 0, 0, 800, 800, null, null, "
+                                 "module, null)",
+                                 "ShowWindow(window, 3)", "UpdateWindow(window)", "GetMessageA(msg, null, 0, 0)",
+                                 "TranslateMessage(0xF)", "DispatchMessageA(0xF)", "GetMessageA(msg, null, 0, 0)",
+                                 "TranslateMessage(0x101)", "DispatchMessageA(0x101)", "GetMessageA(msg, null, 0, 0)"));
+}
+
+TEST_F(WinMainTest, FillsTheClassRecordFieldByField) {
+  WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT);
+  const WNDCLASSEXA& registered = recording::RegisteredClass();
+  EXPECT_EQ(registered.cbSize, sizeof(WNDCLASSEXA));
+  EXPECT_EQ(registered.style, 0x2003u);
+  EXPECT_EQ(registered.lpfnWndProc, &WndProc);
+  EXPECT_EQ(registered.cbClsExtra, 0);
+  EXPECT_EQ(registered.cbWndExtra, 0);
+  EXPECT_EQ(registered.hInstance, recording::moduleHandle);
+  EXPECT_EQ(registered.hIcon, recording::iconHandle);
+  EXPECT_EQ(registered.hCursor, nullptr);
+  EXPECT_EQ(registered.hbrBackground, nullptr);
+  EXPECT_EQ(registered.lpszMenuName, nullptr);
+  EXPECT_STREQ(registered.lpszClassName, "test");
+  EXPECT_EQ(registered.hIconSm, nullptr);
+}
+
+TEST_F(WinMainTest, ReturnsTheLastMessagesWParam) {
+  recording::TheScript().messages = {Message(WM_KEYUP), MSG{nullptr, WM_QUIT, 7, 0, 0, {}}};
+  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 7u);
+}
+
+TEST_F(WinMainTest, ShowsMaximizedWhateverTheShowCommand) {
+  WinMain(recording::moduleHandle, nullptr, nullptr, 0);
+  EXPECT_THAT(recording::Calls(), testing::Contains("ShowWindow(window, 3)"));
+}
+
+TEST_F(WinMainTest, GivesUpWithOneWhenTheClassCannotBeRegistered) {
+  recording::TheScript().classAtom = 0;
+  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 1u);
+  EXPECT_EQ(recording::Calls().back().rfind("RegisterClassExA(", 0), 0u);
+}
+
+TEST_F(WinMainTest, GivesUpWithOneWhenTheWindowCannotBeCreated) {
+  recording::TheScript().createdWindow = nullptr;
+  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 1u);
+  EXPECT_EQ(recording::Calls().back().rfind("CreateWindowExA(", 0), 0u);
+}
+
+TEST_F(WinMainTest, StartShowsTheNoticeFirstAndExitsWithWinMainsCode) {
+  recording::TheScript().messages = {MSG{nullptr, WM_QUIT, 0, 0, 0, {}}};
+  UINT exitCode = 99;
+  try {
+    Start();
+  } catch (const recording::ProcessExit& exit) {
+    exitCode = exit.code;
+  }
+  EXPECT_EQ(exitCode, 0u);
+  const std::vector<std::string>& calls = recording::Calls();
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls[0], "MessageBoxA(null, \"ESC for exit\", \"test\", 0x0)");
+  EXPECT_EQ(calls[1], "GetModuleHandleA(null)");
+  EXPECT_EQ(calls[2], "LoadIconA(module, #100)");
+  EXPECT_EQ(calls.back(), "ExitProcess(0)");
+  EXPECT_EQ(hInstance, recording::moduleHandle);
+}
+
+}  // namespace
