@@ -1,0 +1,66 @@
+#include "tests/support/screen.h"
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace testsupport {
+
+int Screenshot::Count(std::uint32_t color) const {
+  return static_cast<int>(std::count(pixels.begin(), pixels.end(), color));
+}
+
+Screenshot CaptureScreen(Display* display) {
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, root, &attributes);
+  XImage* image =
+      XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  Screenshot shot;
+  shot.width = attributes.width;
+  shot.height = attributes.height;
+  shot.pixels.reserve(static_cast<std::size_t>(shot.width) * shot.height);
+  const auto channel = [](unsigned long pixel, unsigned long mask) {
+    const int shift = __builtin_ctzl(mask);
+    const unsigned long maximum = mask >> shift;
+    return static_cast<std::uint32_t>(((pixel & mask) >> shift) * 255 / maximum);
+  };
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      shot.pixels.push_back(channel(pixel, image->red_mask) << 16 | channel(pixel, image->green_mask) << 8 |
+                            channel(pixel, image->blue_mask));
+    }
+  }
+  XDestroyImage(image);
+  return shot;
+}
+
+double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& points) {
+  double best = INFINITY;
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    const double ax = points[i].X, ay = points[i].Y;
+    const double dx = points[i + 1].X - ax, dy = points[i + 1].Y - ay;
+    const double lengthSquared = dx * dx + dy * dy;
+    const double t = lengthSquared == 0 ? 0 : std::clamp(((x - ax) * dx + (y - ay) * dy) / lengthSquared, 0.0, 1.0);
+    best = std::min(best, std::hypot(x - (ax + t * dx), y - (ay + t * dy)));
+  }
+  return best;
+}
+
+bool ColorNear(const Screenshot& shot, double x, double y, int radius, std::uint32_t color) {
+  const int cx = static_cast<int>(std::floor(x));
+  const int cy = static_cast<int>(std::floor(y));
+  for (int py = std::max(0, cy - radius); py <= std::min(shot.height - 1, cy + radius); ++py) {
+    for (int px = std::max(0, cx - radius); px <= std::min(shot.width - 1, cx + radius); ++px) {
+      if (shot.At(px, py) == color) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace testsupport

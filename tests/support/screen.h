@@ -1,0 +1,31 @@
+// Reading the screen back and measuring where a polyline's pixels lie.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace testsupport {
+
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0xRRGGBB
+
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  int Count(std::uint32_t color) const;
+};
+
+// The root window as shown, child windows included.
+Screenshot CaptureScreen(Display* display);
+
+// Distance from a pixel's centre to the nearest segment of the polyline.
+double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& points);
+
+// Whether some pixel within `radius` of the point has the colour.
+bool ColorNear(const Screenshot& shot, double x, double y, int radius, std::uint32_t color);
+
+}  // namespace testsupport

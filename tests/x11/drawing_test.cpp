@@ -1,0 +1,151 @@
+// Frames drawn by the renderer over the X11 layer, read back from the screen.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "figure/figure.h"
+#include "platform/x11/connection.h"
+#include "render/render.h"
+#include "tests/support/screen.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using testsupport::CaptureScreen;
+using testsupport::ColorNear;
+using testsupport::DistanceToPolyline;
+using testsupport::Screenshot;
+
+constexpr std::uint32_t magenta = 0xFF00FF;
+constexpr std::uint32_t white = 0xFFFFFF;
+constexpr std::uint32_t windowColor = 0x203040;
+// A 1.2-pixel stroke with miter joins (limit 10) reaches at most 6 pixels past its points.
+constexpr double strokeReach = 8;
+
+std::vector<GpPointF> CurrentFigure() { return std::vector<GpPointF>(figurePoints, figurePoints + figurePointCount); }
+
+// Another client's window covering the whole screen, mapped on top.
+Window MapCoveringWindow(Display* display) {
+  const int screen = DefaultScreen(display);
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = windowColor;
+  attributes.override_redirect = True;
+  attributes.event_mask = StructureNotifyMask;
+  const Window window =
+      XCreateWindow(display, RootWindow(display, screen), 0, 0, DisplayWidth(display, screen),
+                    DisplayHeight(display, screen), 0, CopyFromParent, InputOutput, CopyFromParent,
+                    CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  XMapRaised(display, window);
+  XEvent event;
+  do {
+    XNextEvent(display, &event);
+  } while (event.type != MapNotify);
+  XSync(display, False);
+  return window;
+}
+
+void ExpectPolylineDrawn(const Screenshot& shot, const std::vector<GpPointF>& figure) {
+  for (std::size_t i = 0; i + 1 < figure.size(); ++i) {
+    for (const double t : {0.25, 0.5, 0.75}) {
+      const double x = figure[i].X + t * (figure[i + 1].X - figure[i].X);
+      const double y = figure[i].Y + t * (figure[i + 1].Y - figure[i].Y);
+      EXPECT_TRUE(ColorNear(shot, x, y, 1, magenta)) << "segment " << i << " at t=" << t;
+    }
+  }
+}
+
+class DrawingTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server = new testsupport::XvfbServer(1024, 768);
+    display = XOpenDisplay(server->Display().c_str());
+    InitDrawing();
+  }
+  static void TearDownTestSuite() {
+    ShutdownDrawing();
+    XCloseDisplay(display);
+    delete server;
+  }
+
+  // Waits until the server has carried out everything the layer sent.
+  static void SyncLayer() { XSync(x11::Connection(), False); }
+
+  static testsupport::XvfbServer* server;
+  static Display* display;
+};
+
+testsupport::XvfbServer* DrawingTest::server;
+Display* DrawingTest::display;
+
+TEST_F(DrawingTest, FramesShowOverAnotherClientsFullScreenWindow) {
+  const Window cover = MapCoveringWindow(display);
+  DrawFrame();
+  const std::vector<GpPointF> first = CurrentFigure();
+  DrawFrame();
+  const std::vector<GpPointF> second = CurrentFigure();
+  SyncLayer();
+  const Screenshot shot = CaptureScreen(display);
+
+  ExpectPolylineDrawn(shot, second);
+  if (CLEARS_EVERY_FRAME) {
+    // The second frame's clear took the first frame away, and the window with it.
+    for (int y = 0; y < shot.height; ++y) {
+      for (int x = 0; x < shot.width; ++x) {
+        const std::uint32_t pixel = shot.At(x, y);
+        if (DistanceToPolyline(x + 0.5, y + 0.5, second) > strokeReach) {
+          ASSERT_EQ(pixel, white) << "at " << x << "," << y;
+        } else {
+          ASSERT_TRUE(pixel == white || pixel == magenta) << "at " << x << "," << y;
+        }
+      }
+    }
+  } else {
+    ExpectPolylineDrawn(shot, first);
+    for (int y = 0; y < shot.height; ++y) {
+      for (int x = 0; x < shot.width; ++x) {
+        const std::uint32_t pixel = shot.At(x, y);
+        if (pixel == magenta) {
+          const double distance =
+              std::min(DistanceToPolyline(x + 0.5, y + 0.5, first), DistanceToPolyline(x + 0.5, y + 0.5, second));
+          ASSERT_LE(distance, strokeReach) << "stray pixel at " << x << "," << y;
+        } else {
+          ASSERT_EQ(pixel, windowColor) << "at " << x << "," << y << ": neither the window nor the pen colour";
+        }
+      }
+    }
+  }
+  XDestroyWindow(display, cover);
+  XSync(display, False);
+}
+
+TEST_F(DrawingTest, TheFigureIsAbsentDuringThePauseOnlyWhenClearing) {
+  DrawFrame();
+  const std::vector<GpPointF> previous = CurrentFigure();
+  SyncLayer();
+  // Look at the screen in the middle of the next frame's pause.
+  std::thread frame(DrawFrame);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  const Screenshot during = CaptureScreen(display);
+  frame.join();
+  if (CLEARS_EVERY_FRAME) {
+    EXPECT_EQ(during.Count(white), during.width * during.height);
+  } else {
+    ExpectPolylineDrawn(during, previous);
+  }
+}
+
+TEST_F(DrawingTest, PolylineOutsideTheScreenIsCutNotRefused) {
+  const GpPointF points[] = {{-50.0f, -50.0f}, {100.0f, 100.0f}, {5000.0f, 100.0f}, {NAN, 3.0f}};
+  EXPECT_EQ(GdipDrawLines(graphics, pen, points, 3), Ok);
+  EXPECT_EQ(GdipDrawLines(graphics, pen, points, 4), Ok);
+  SyncLayer();
+  const Screenshot shot = CaptureScreen(display);
+  EXPECT_TRUE(ColorNear(shot, 50, 50, 1, magenta));
+  EXPECT_TRUE(ColorNear(shot, 1000, 100, 1, magenta));
+}
+
+}  // namespace

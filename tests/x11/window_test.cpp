@@ -1,0 +1,196 @@
+// Windows, sent messages and the message loop of the X11 layer, against a
+// real X server.
+#include <gtest/gtest.h>
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/window.h"
+
+namespace {
+
+struct Delivery {
+  UINT message;
+  WPARAM wParam;
+};
+
+std::vector<Delivery> delivered;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  delivered.push_back(Delivery{message, wParam});
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::vector<UINT> Messages() {
+  std::vector<UINT> messages;
+  for (const Delivery& d : delivered) {
+    messages.push_back(d.message);
+  }
+  return messages;
+}
+
+class WindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    delivered.clear();
+    const std::string name = std::string("class-") + testing::UnitTest::GetInstance()->current_test_info()->name();
+    className_ = name;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = RecordingProc;
+    windowClass.lpszClassName = className_.c_str();
+    ASSERT_NE(RegisterClassExA(&windowClass), 0);
+    observer_ = XOpenDisplay(nullptr);
+  }
+  void TearDown() override {
+    if (window_ != nullptr && x11::IsLiveWindow(window_)) {
+      x11::DestroyWindow(window_);
+    }
+    XCloseDisplay(observer_);
+  }
+
+  HWND Create() {
+    window_ = CreateWindowExA(0, className_.c_str(), "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr,
+                              nullptr, nullptr);
+    return window_;
+  }
+
+  // Takes the next message, dispatching it as the program's loop does.
+  UINT Pump() {
+    MSG message{};
+    GetMessageA(&message, nullptr, 0, 0);
+    DispatchMessageA(&message);
+    return message.message;
+  }
+
+  std::string className_;
+  HWND window_ = nullptr;
+  Display* observer_ = nullptr;
+};
+
+TEST_F(WindowTest, RegistrationRefusesAWrongSizeAndATakenName) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = 48;
+  windowClass.lpfnWndProc = RecordingProc;
+  windowClass.lpszClassName = "other";
+  EXPECT_EQ(RegisterClassExA(&windowClass), 0);
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpszClassName = className_.c_str();
+  EXPECT_EQ(RegisterClassExA(&windowClass), 0);
+  EXPECT_EQ(CreateWindowExA(0, "no such class", "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr, nullptr,
+                            nullptr),
+            nullptr);
+}
+
+TEST_F(WindowTest, CreationSendsCreateBeforeReturningAndNamesTheXWindow) {
+  ASSERT_NE(Create(), nullptr);
+  EXPECT_EQ(Messages(), std::vector<UINT>{WM_CREATE});
+  char* name = nullptr;
+  XFetchName(observer_, window_->xid, &name);
+  ASSERT_NE(name, nullptr);
+  EXPECT_STREQ(name, "test");
+  XFree(name);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  EXPECT_EQ(attributes.width, 800);
+  EXPECT_EQ(attributes.height, 800);
+  EXPECT_EQ(attributes.map_state, IsUnmapped);
+}
+
+TEST_F(WindowTest, ShowMaximizedCoversTheScreenAndTakesTheKeyboard) {
+  Create();
+  EXPECT_EQ(ShowWindow(window_, SW_SHOWMAXIMIZED), FALSE);
+  XSync(x11::Connection(), False);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  EXPECT_EQ(attributes.map_state, IsViewable);
+  EXPECT_EQ(attributes.x, 0);
+  EXPECT_EQ(attributes.y, 0);
+  EXPECT_EQ(attributes.width, DisplayWidth(observer_, 0));
+  EXPECT_EQ(attributes.height, DisplayHeight(observer_, 0));
+  Window focus;
+  int revert;
+  XGetInputFocus(observer_, &focus, &revert);
+  EXPECT_EQ(focus, window_->xid);
+}
+
+TEST_F(WindowTest, UpdateSendsPaintInsideTheCallAndPaintNeverStops) {
+  Create();
+  delivered.clear();
+  UpdateWindow(window_);
+  EXPECT_EQ(Messages(), std::vector<UINT>{WM_PAINT});
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_PAINT));
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_PAINT));
+}
+
+TEST_F(WindowTest, QuitEndsTheLoopAfterInputThatCameFirst) {
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  Display* input = observer_;
+  XTestFakeKeyEvent(input, XKeysymToKeycode(input, XK_b), True, CurrentTime);
+  XTestFakeKeyEvent(input, XKeysymToKeycode(input, XK_b), False, CurrentTime);
+  XSync(input, False);
+  XSync(x11::Connection(), False);
+  PostQuitMessage(5);
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(delivered.back().wParam, static_cast<WPARAM>('B'));
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_KEYUP));
+  MSG quit{};
+  EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(quit.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(quit.wParam, 5u);
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_PAINT));
+}
+
+TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  const Window xid = window_->xid;
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = xid;
+  request.xclient.message_type = XInternAtom(observer_, "WM_PROTOCOLS", False);
+  request.xclient.format = 32;
+  request.xclient.data.l[0] = static_cast<long>(XInternAtom(observer_, "WM_DELETE_WINDOW", False));
+  XSendEvent(observer_, xid, False, NoEventMask, &request);
+  XSync(observer_, False);
+  XSync(x11::Connection(), False);
+  delivered.clear();
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_CLOSE));
+  EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+  EXPECT_FALSE(x11::IsLiveWindow(window_));
+  XSync(x11::Connection(), False);
+  XWindowAttributes attributes;
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  EXPECT_EQ(XGetWindowAttributes(observer_, xid, &attributes), 0) << "the X window is gone";
+  XSetErrorHandler(nullptr);
+}
+
+TEST_F(WindowTest, AltF4BecomesACloseRequest) {
+  Create();
+  delivered.clear();
+  constexpr LPARAM altDown = 1L << 29;
+  DefWindowProcA(window_, WM_SYSKEYDOWN, VK_F4, altDown | 1);
+  EXPECT_TRUE(delivered.empty());
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_SYSCOMMAND));
+  EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
+  EXPECT_FALSE(x11::IsLiveWindow(window_));
+}
+
+TEST_F(WindowTest, F4WithoutAltAndOtherMessagesAreIgnored) {
+  Create();
+  delivered.clear();
+  EXPECT_EQ(DefWindowProcA(window_, WM_SYSKEYDOWN, VK_F4, 1), 0);
+  EXPECT_EQ(DefWindowProcA(window_, WM_SYSKEYUP, VK_F4, 0), 0);
+  EXPECT_EQ(DefWindowProcA(window_, WM_KEYDOWN, 'A', 0), 0);
+  EXPECT_EQ(Pump(), static_cast<UINT>(WM_PAINT));
+  EXPECT_TRUE(x11::IsLiveWindow(window_));
+}
+
+}  // namespace
