@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds and runs overdraw (or cleardraw). With a display it runs there.
+# Without one it runs on a virtual X server of its own, dismisses the notice,
+# records a few seconds of frames into an animated GIF, ends the program with
+# a key release and prints the picture's path.
+#
+#   ./run.sh [overdraw|cleardraw] [seconds]
+set -euo pipefail
+cd "$(dirname "$0")"
+program=${1:-overdraw}
+seconds=${2:-4}
+case "$program" in overdraw|cleardraw) ;; *) echo "usage: $0 [overdraw|cleardraw] [seconds]" >&2; exit 2 ;; esac
+
+source scripts/packages.sh
+packages=("${build_packages[@]}")
+[ -n "${DISPLAY:-}" ] || packages+=("${run_packages[@]}")
+scripts/install-packages.sh "${packages[@]}"
+cmake --preset linux -DBUILD_TESTING=OFF >/dev/null
+cmake --build --preset linux --target "$program" -j "$(nproc)" >/dev/null
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "build/linux/$program"
+fi
+exec scripts/record-demo.sh "build/linux/$program" "$seconds"
