@@ -1,0 +1,194 @@
+// Both programs end to end on a virtual X server with no window manager,
+// driven and watched as a user would.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "tests/support/desktop.h"
+#include "tests/support/process.h"
+#include "tests/support/screen.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testsupport::CaptureScreen;
+using testsupport::Process;
+using testsupport::Screenshot;
+
+constexpr std::uint32_t magenta = 0xFF00FF;
+constexpr std::uint32_t white = 0xFFFFFF;
+
+std::string ProgramPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+
+class ProgramTest : public testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    server_ = std::make_unique<testsupport::XvfbServer>(1024, 768);
+    display_ = XOpenDisplay(server_->Display().c_str());
+    ASSERT_NE(display_, nullptr);
+  }
+  void TearDown() override {
+    program_.reset();
+    if (display_ != nullptr) {
+      XCloseDisplay(display_);
+    }
+    server_.reset();
+  }
+
+  bool Clears() const { return std::string(GetParam()) == "cleardraw"; }
+
+  void Launch(std::vector<std::string> prefix = {}) {
+    prefix.push_back(ProgramPath(GetParam()));
+    program_ = std::make_unique<Process>(prefix);
+  }
+
+  Window WaitForNotice(std::chrono::milliseconds limit = 5s) {
+    return testsupport::WaitForWindow(display_, "test", nullptr, limit);
+  }
+  Window WaitForMainWindow(std::chrono::milliseconds limit = 5s) {
+    return testsupport::WaitForWindow(display_, "test", "test", limit);
+  }
+
+  // Starts the program and dismisses its notice; the frames begin.
+  Window StartAnimation(std::vector<std::string> prefix = {}, std::chrono::milliseconds limit = 5s) {
+    Launch(std::move(prefix));
+    if (WaitForNotice(limit) == None) {
+      ADD_FAILURE() << "no notice";
+      return None;
+    }
+    testsupport::TypeKey(display_, XK_Return);
+    return WaitForMainWindow(limit);
+  }
+
+  std::unique_ptr<testsupport::XvfbServer> server_;
+  Display* display_ = nullptr;
+  std::unique_ptr<Process> program_;
+};
+
+TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
+  Launch();
+  const Window notice = WaitForNotice();
+  ASSERT_NE(notice, None);
+  std::this_thread::sleep_for(1200ms);
+  const Screenshot waiting = CaptureScreen(display_);
+  EXPECT_EQ(waiting.Count(magenta), 0);
+  EXPECT_LT(waiting.Count(white), waiting.width * waiting.height / 2) << "nothing cleared the screen";
+  EXPECT_EQ(testsupport::FindViewableWindow(display_, "test", "test"), None) << "no main window yet";
+  Window focus;
+  int revert;
+  XGetInputFocus(display_, &focus, &revert);
+  EXPECT_EQ(focus, notice) << "the notice takes the keyboard";
+
+  testsupport::TypeKey(display_, XK_Return);
+  const Window main = WaitForMainWindow();
+  ASSERT_NE(main, None);
+  EXPECT_EQ(testsupport::FindViewableWindow(display_, "test", nullptr), None) << "the notice is gone";
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display_, main, &attributes);
+  EXPECT_EQ(attributes.x, 0);
+  EXPECT_EQ(attributes.y, 0);
+  EXPECT_EQ(attributes.width, 1024);
+  EXPECT_EQ(attributes.height, 768);
+  EXPECT_TRUE(program_->Running()) << "the key that dismissed the notice must not end the program";
+}
+
+TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {
+  ASSERT_NE(StartAnimation(), None);
+  std::this_thread::sleep_for(1200ms);
+  const Screenshot earlier = CaptureScreen(display_);
+  std::this_thread::sleep_for(1500ms);
+  const Screenshot later = CaptureScreen(display_);
+  const int all = later.width * later.height;
+  if (Clears()) {
+    // The figure shows only between its drawing and the next frame's clear.
+    EXPECT_GT(earlier.Count(white), all * 99 / 100);
+    EXPECT_GT(later.Count(white), all * 99 / 100);
+  } else {
+    EXPECT_GT(earlier.Count(magenta), 500);
+    EXPECT_GT(later.Count(magenta), earlier.Count(magenta)) << "later frames add to the earlier ones";
+    for (std::size_t i = 0; i < earlier.pixels.size(); ++i) {
+      if (earlier.pixels[i] == magenta) {
+        ASSERT_EQ(later.pixels[i], magenta) << "an earlier frame's pixel was erased";
+      }
+    }
+    EXPECT_EQ(later.Count(white), 0);
+  }
+  EXPECT_TRUE(program_->Running());
+}
+
+TEST_P(ProgramTest, ReleasingAnyKeyExitsWithZero) {
+  ASSERT_NE(StartAnimation(), None);
+  std::this_thread::sleep_for(700ms);
+  testsupport::TypeKey(display_, XK_q);
+  EXPECT_EQ(program_->WaitForExit(3s), 0);
+}
+
+TEST_P(ProgramTest, HoldingAKeyDoesNotExitButItsReleaseDoes) {
+  ASSERT_NE(StartAnimation(), None);
+  testsupport::PressKey(display_, XK_a);
+  std::this_thread::sleep_for(1500ms);  // long enough for the server's auto-repeat
+  EXPECT_TRUE(program_->Running());
+  testsupport::ReleaseKey(display_, XK_a);
+  EXPECT_EQ(program_->WaitForExit(3s), 0);
+}
+
+TEST_P(ProgramTest, AltWithAKeyDoesNotExit) {
+  ASSERT_NE(StartAnimation(), None);
+  testsupport::PressKey(display_, XK_Alt_L);
+  testsupport::TypeKey(display_, XK_x);
+  testsupport::ReleaseKey(display_, XK_Alt_L);
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(program_->Running());
+  testsupport::TypeKey(display_, XK_Escape);
+  EXPECT_EQ(program_->WaitForExit(3s), 0);
+}
+
+TEST_P(ProgramTest, AltF4ClosesTheWindowAndExitsWithZero) {
+  ASSERT_NE(StartAnimation(), None);
+  testsupport::PressKey(display_, XK_Alt_L);
+  testsupport::PressKey(display_, XK_F4);
+  EXPECT_EQ(program_->WaitForExit(3s), 0);
+  testsupport::ReleaseKey(display_, XK_F4);
+  testsupport::ReleaseKey(display_, XK_Alt_L);
+}
+
+TEST_P(ProgramTest, CloseRequestExitsWithZeroAndLeaksNothingOfOurs) {
+  const Window main = StartAnimation({"valgrind", "--quiet", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
+                                      "--error-exitcode=99"},
+                                     30s);
+  ASSERT_NE(main, None);
+  std::this_thread::sleep_for(1500ms);
+  testsupport::RequestClose(display_, main);
+  EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
+}
+
+TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
+  ASSERT_NE(StartAnimation(), None);
+  std::this_thread::sleep_for(700ms);
+  XCloseDisplay(display_);
+  display_ = nullptr;
+  server_->Kill();
+  const std::optional<int> code = program_->WaitForExit(3s);
+  ASSERT_TRUE(code.has_value()) << "still running after its server died";
+  EXPECT_EQ(*code, 1);
+  EXPECT_NE(program_->Stderr().find("lost the connection to the X display"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramTest, testing::Values("overdraw", "cleardraw"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+TEST(NoDisplayTest, BothProgramsSayWhyAndExitWithOne) {
+  for (const char* name : {"overdraw", "cleardraw"}) {
+    Process program({"env", "DISPLAY=:7391", ProgramPath(name)});
+    EXPECT_EQ(program.WaitForExit(5s), 1) << name;
+    EXPECT_EQ(program.Stderr(), std::string(name) + ": cannot open X display \":7391\"\n");
+  }
+}
+
+}  // namespace

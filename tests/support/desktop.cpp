@@ -1,0 +1,86 @@
+#include "tests/support/desktop.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstring>
+#include <thread>
+
+namespace testsupport {
+namespace {
+
+bool HasClass(Display* display, Window window, const char* windowClass) {
+  XClassHint hint{};
+  if (XGetClassHint(display, window, &hint) == 0) {
+    return windowClass == nullptr;
+  }
+  const bool matches = windowClass != nullptr && std::strcmp(hint.res_class, windowClass) == 0;
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  return matches;
+}
+
+}  // namespace
+
+Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
+  Window root;
+  Window parent;
+  Window* children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+  Window found = None;
+  for (unsigned i = 0; i < count && found == None; ++i) {
+    XWindowAttributes attributes;
+    char* windowName = nullptr;
+    if (XGetWindowAttributes(display, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
+        XFetchName(display, children[i], &windowName) != 0) {
+      if (std::strcmp(windowName, name) == 0 && HasClass(display, children[i], windowClass)) {
+        found = children[i];
+      }
+      XFree(windowName);
+    }
+  }
+  if (children != nullptr) {
+    XFree(children);
+  }
+  return found;
+}
+
+Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    const Window window = FindViewableWindow(display, name, windowClass);
+    if (window != None || std::chrono::steady_clock::now() >= deadline) {
+      return window;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+void PressKey(Display* display, unsigned long keysym) {
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), True, CurrentTime);
+  XSync(display, False);
+}
+
+void ReleaseKey(Display* display, unsigned long keysym) {
+  XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), False, CurrentTime);
+  XSync(display, False);
+}
+
+void TypeKey(Display* display, unsigned long keysym) {
+  PressKey(display, keysym);
+  ReleaseKey(display, keysym);
+}
+
+void RequestClose(Display* display, Window window) {
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = window;
+  request.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  request.xclient.format = 32;
+  request.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  XSendEvent(display, window, False, NoEventMask, &request);
+  XSync(display, False);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,24 @@
+// Looking at and acting on the desktop of a virtual X server as a user would.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <optional>
+
+namespace testsupport {
+
+// A viewable top-level window with that name and, if given, that class; or None.
+Window FindViewableWindow(Display* display, const char* name, const char* windowClass);
+
+// Waits up to `limit` for such a window.
+Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit);
+
+void PressKey(Display* display, unsigned long keysym);
+void ReleaseKey(Display* display, unsigned long keysym);
+void TypeKey(Display* display, unsigned long keysym);
+
+// Asks the window to close, as a window manager's close button does.
+void RequestClose(Display* display, Window window);
+
+}  // namespace testsupport

@@ -1,0 +1,33 @@
+// Starting a program under test and waiting, within a bound, for its end.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class Process {
+ public:
+  // Runs the command with its standard error going to a file of its own.
+  explicit Process(const std::vector<std::string>& command);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // The exit code, or nothing if it is still running after `limit`; -signal if a signal ended it.
+  std::optional<int> WaitForExit(std::chrono::milliseconds limit);
+  bool Running();
+  std::string Stderr() const;
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+  std::string stderrPath_;
+};
+
+}  // namespace testsupport
