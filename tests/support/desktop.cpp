@@ -23,6 +23,9 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 }  // namespace
 
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
+  // A window listed here may be gone by the time it is asked about.
+  XSync(display, False);
+  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   Window root;
   Window parent;
   Window* children = nullptr;
@@ -43,6 +46,8 @@ Window FindViewableWindow(Display* display, const char* name, const char* window
   if (children != nullptr) {
     XFree(children);
   }
+  XSync(display, False);
+  XSetErrorHandler(previous);
   return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@ Process::Process(const std::vector<std::string>& command) {
   argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(stderrFd, STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, STDIN_FILENO);

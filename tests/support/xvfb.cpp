@@ -1,6 +1,8 @@
 #include "tests/support/xvfb.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,11 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
   const std::string fd = std::to_string(pipeFds[1]);
   pid_ = fork();
   if (pid_ == 0) {
+    // The server must neither outlive the test nor hold the test runner's output open.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int devNull = open("/dev/null", O_RDWR);
+    dup2(devNull, STDOUT_FILENO);
+    dup2(devNull, STDERR_FILENO);
     close(pipeFds[0]);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
            static_cast<char*>(nullptr));
