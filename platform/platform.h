@@ -13,6 +13,13 @@
 #define WINAPI
 #define WINAPIV
 #endif
+
+// On Windows the calls go straight through the import table, without a jump stub each.
+#if defined(_WIN32)
+#define WINIMPORT __attribute__((dllimport))
+#else
+#define WINIMPORT
+#endif
 #define CALLBACK WINAPI
 
 typedef std::int32_t BOOL;
@@ -145,39 +152,39 @@ enum GpLineJoin : INT { LineJoinMiter = 0, LineJoinBevel = 1, LineJoinRound = 2,
 
 extern "C" {
 
-INT WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-HINSTANCE WINAPI GetModuleHandleA(LPCSTR moduleName);
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
-WORD WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, INT x, INT y,
+WINIMPORT INT WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+WINIMPORT HINSTANCE WINAPI GetModuleHandleA(LPCSTR moduleName);
+WINIMPORT HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
+WINIMPORT WORD WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
+WINIMPORT HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, INT x, INT y,
                             INT width, INT height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
-BOOL WINAPI ShowWindow(HWND window, INT showCommand);
-BOOL WINAPI UpdateWindow(HWND window);
-BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
-BOOL WINAPI TranslateMessage(const MSG* message);
-LRESULT WINAPI DispatchMessageA(const MSG* message);
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void WINAPI PostQuitMessage(INT exitCode);
-HDC WINAPI GetDC(HWND window);
-INT WINAPI ReleaseDC(HWND window, HDC dc);
-void WINAPI Sleep(DWORD milliseconds);
-[[noreturn]] void WINAPI ExitProcess(UINT exitCode);
-DWORD WINAPI GetTickCount();
-INT WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
+WINIMPORT BOOL WINAPI ShowWindow(HWND window, INT showCommand);
+WINIMPORT BOOL WINAPI UpdateWindow(HWND window);
+WINIMPORT BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
+WINIMPORT BOOL WINAPI TranslateMessage(const MSG* message);
+WINIMPORT LRESULT WINAPI DispatchMessageA(const MSG* message);
+WINIMPORT LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+WINIMPORT void WINAPI PostQuitMessage(INT exitCode);
+WINIMPORT HDC WINAPI GetDC(HWND window);
+WINIMPORT INT WINAPI ReleaseDC(HWND window, HDC dc);
+WINIMPORT void WINAPI Sleep(DWORD milliseconds);
+[[noreturn]] WINIMPORT void WINAPI ExitProcess(UINT exitCode);
+WINIMPORT DWORD WINAPI GetTickCount();
+WINIMPORT INT WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
 
-GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
-void WINGDIPAPI GdiplusShutdown(ULONG_PTR token);
-GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics);
-GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics* graphics);
-GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color);
-GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPointF* points, INT count);
-GpStatus WINGDIPAPI GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen);
-GpStatus WINGDIPAPI GdipDeletePen(GpPen* pen);
-GpStatus WINGDIPAPI GdipSetPenColor(GpPen* pen, ARGB color);
-GpStatus WINGDIPAPI GdipSetPenWidth(GpPen* pen, REAL width);
-GpStatus WINGDIPAPI GdipSetPenLineJoin(GpPen* pen, GpLineJoin lineJoin);
-GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush);
-GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush);
+WINIMPORT GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
+WINIMPORT void WINGDIPAPI GdiplusShutdown(ULONG_PTR token);
+WINIMPORT GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics);
+WINIMPORT GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics* graphics);
+WINIMPORT GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color);
+WINIMPORT GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPointF* points, INT count);
+WINIMPORT GpStatus WINGDIPAPI GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen);
+WINIMPORT GpStatus WINGDIPAPI GdipDeletePen(GpPen* pen);
+WINIMPORT GpStatus WINGDIPAPI GdipSetPenColor(GpPen* pen, ARGB color);
+WINIMPORT GpStatus WINGDIPAPI GdipSetPenWidth(GpPen* pen, REAL width);
+WINIMPORT GpStatus WINGDIPAPI GdipSetPenLineJoin(GpPen* pen, GpLineJoin lineJoin);
+WINIMPORT GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush);
+WINIMPORT GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush);
 }
 
 #if defined(_WIN32)
