@@ -1,5 +1,4 @@
 // kernel32 and the user32 text formatter.
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +14,6 @@ HINSTANCE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     return nullptr;
   }
   return reinterpret_cast<HINSTANCE>(const_cast<char*>(&__executable_start));
-}
-
-void WINAPI Sleep(DWORD milliseconds) {
-  timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
-  while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
-  }
 }
 
 DWORD WINAPI GetTickCount() {

@@ -158,13 +158,21 @@ TEST_P(ProgramTest, AltF4ClosesTheWindowAndExitsWithZero) {
   testsupport::ReleaseKey(display_, XK_Alt_L);
 }
 
+const std::vector<std::string> valgrind = {"valgrind", "--quiet", "--leak-check=full",
+                                           "--errors-for-leak-kinds=definite,indirect", "--error-exitcode=99"};
+
 TEST_P(ProgramTest, CloseRequestExitsWithZeroAndLeaksNothingOfOurs) {
-  const Window main = StartAnimation({"valgrind", "--quiet", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
-                                      "--error-exitcode=99"},
-                                     30s);
+  const Window main = StartAnimation(valgrind, 30s);
   ASSERT_NE(main, None);
   std::this_thread::sleep_for(1500ms);
   testsupport::RequestClose(display_, main);
+  EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
+}
+
+TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
+  ASSERT_NE(StartAnimation(valgrind, 30s), None);
+  std::this_thread::sleep_for(1500ms);
+  testsupport::TypeKey(display_, XK_space);
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
 
@@ -174,8 +182,8 @@ TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
   XCloseDisplay(display_);
   display_ = nullptr;
   server_->Kill();
-  const std::optional<int> code = program_->WaitForExit(3s);
-  ASSERT_TRUE(code.has_value()) << "still running after its server died";
+  const std::optional<int> code = program_->WaitForExit(2s);
+  ASSERT_TRUE(code.has_value()) << "still running 2 s after its server died";
   EXPECT_EQ(*code, 1);
   EXPECT_NE(program_->Stderr().find("lost the connection to the X display"), std::string::npos);
 }

@@ -22,6 +22,10 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 
 }  // namespace
 
+bool IsMainWindow(Display* display, Window window) {
+  return window != None && window != PointerRoot && HasClass(display, window, "test");
+}
+
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
   // A window listed here may be gone by the time it is asked about.
   XSync(display, False);

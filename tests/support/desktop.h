@@ -11,6 +11,9 @@ namespace testsupport {
 // A viewable top-level window with that name and, if given, that class; or None.
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass);
 
+// Whether the window is a program's main window: one of class "test".
+bool IsMainWindow(Display* display, Window window);
+
 // Waits up to `limit` for such a window.
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit);
 

@@ -15,12 +15,17 @@
 namespace testsupport {
 
 Process::Process(const std::vector<std::string>& command) {
-  char pathTemplate[] = "/tmp/program-stderr-XXXXXX";
-  const int stderrFd = mkstemp(pathTemplate);
-  if (stderrFd < 0) {
-    throw std::runtime_error("mkstemp failed");
-  }
-  stderrPath_ = pathTemplate;
+  const auto makeOutputFile = [](std::string& path) {
+    char pathTemplate[] = "/tmp/program-output-XXXXXX";
+    const int fd = mkstemp(pathTemplate);
+    if (fd < 0) {
+      throw std::runtime_error("mkstemp failed");
+    }
+    path = pathTemplate;
+    return fd;
+  };
+  const int stdoutFd = makeOutputFile(stdoutPath_);
+  const int stderrFd = makeOutputFile(stderrPath_);
   std::vector<char*> argv;
   for (const std::string& word : command) {
     argv.push_back(const_cast<char*>(word.c_str()));
@@ -29,13 +34,14 @@ Process::Process(const std::vector<std::string>& command) {
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    dup2(stdoutFd, STDOUT_FILENO);
     dup2(stderrFd, STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, STDIN_FILENO);
-    dup2(devNull, STDOUT_FILENO);
     execvp(argv[0], argv.data());
     _exit(127);
   }
+  close(stdoutFd);
   close(stderrFd);
 }
 
@@ -44,6 +50,7 @@ Process::~Process() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
+  unlink(stdoutPath_.c_str());
   unlink(stderrPath_.c_str());
 }
 
@@ -65,11 +72,18 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
 
 bool Process::Running() { return !WaitForExit(std::chrono::milliseconds(0)).has_value(); }
 
-std::string Process::Stderr() const {
-  std::ifstream file(stderrPath_);
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path);
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
 }
+
+}  // namespace
+
+std::string Process::Stdout() const { return ReadFile(stdoutPath_); }
+std::string Process::Stderr() const { return ReadFile(stderrPath_); }
 
 }  // namespace testsupport

@@ -12,7 +12,7 @@ namespace testsupport {
 
 class Process {
  public:
-  // Runs the command with its standard error going to a file of its own.
+  // Runs the command with its standard output and error going to files of their own.
   explicit Process(const std::vector<std::string>& command);
   ~Process();
   Process(const Process&) = delete;
@@ -21,12 +21,14 @@ class Process {
   // The exit code, or nothing if it is still running after `limit`; -signal if a signal ended it.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit);
   bool Running();
+  std::string Stdout() const;
   std::string Stderr() const;
   pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
   std::optional<int> status_;
+  std::string stdoutPath_;
   std::string stderrPath_;
 };
 

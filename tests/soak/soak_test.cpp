@@ -1,0 +1,117 @@
+// Both programs, built with a pause that returns at once, through 100,000
+// frames: memory and the X server's resources for the program stay flat,
+// and no X error ends or troubles it.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/desktop.h"
+#include "tests/support/process.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr unsigned long frameTarget = 100000;
+
+unsigned long FramesDrawn(const testsupport::Process& program) {
+  const std::string out = program.Stdout();
+  const auto last = out.rfind("frames ");
+  return last == std::string::npos ? 0 : std::stoul(out.substr(last + 7));
+}
+
+long ResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) {
+      return std::stol(line.substr(6));
+    }
+  }
+  return -1;
+}
+
+// The number of X resources the server holds for the client that owns the window.
+long ServerResources(Display* display, Window window) {
+  int clientCount = 0;
+  XResClient* clients = nullptr;
+  XResQueryClients(display, &clientCount, &clients);
+  long total = -1;
+  for (int i = 0; i < clientCount; ++i) {
+    if ((window & ~clients[i].resource_mask) == clients[i].resource_base) {
+      int typeCount = 0;
+      XResType* types = nullptr;
+      XResQueryClientResources(display, clients[i].resource_base, &typeCount, &types);
+      total = 0;
+      for (int t = 0; t < typeCount; ++t) {
+        total += types[t].count;
+      }
+      XFree(types);
+    }
+  }
+  XFree(clients);
+  return total;
+}
+
+class SoakTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
+  const testsupport::XvfbServer server(1024, 768);
+  Display* display = XOpenDisplay(server.Display().c_str());
+  ASSERT_NE(display, nullptr);
+  testsupport::Process program({std::string(SOAK_DIR) + "/soak_" + GetParam()});
+  ASSERT_NE(testsupport::WaitForWindow(display, "test", nullptr, 5s), None);
+  testsupport::TypeKey(display, XK_Return);
+  const Window window = testsupport::WaitForWindow(display, "test", "test", 5s);
+  ASSERT_NE(window, None);
+
+  // Samples after the first 10,000 frames, once everything has been set up, and at the end.
+  std::map<unsigned long, std::pair<long, long>> samples;
+  unsigned long sampled = 0;
+  const auto deadline = std::chrono::steady_clock::now() + 600s;
+  while (sampled < frameTarget && std::chrono::steady_clock::now() < deadline && program.Running()) {
+    const unsigned long frames = FramesDrawn(program);
+    if (frames >= 10000 && frames != sampled) {
+      samples[frames] = {ResidentKiB(program.Pid()), ServerResources(display, window)};
+      sampled = frames;
+    }
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_GE(sampled, frameTarget) << "the program drew only " << sampled << " frames; stderr: " << program.Stderr();
+
+  testsupport::TypeKey(display, XK_Escape);
+  EXPECT_EQ(program.WaitForExit(10s), 0);
+  EXPECT_EQ(program.Stderr(), "") << "X errors are reported on stderr";
+
+  const auto& first = samples.begin()->second;
+  const auto& last = samples.rbegin()->second;
+  std::ostringstream trail;
+  long fewestResources = first.second;
+  long mostResources = first.second;
+  for (const auto& [frames, sample] : samples) {
+    trail << frames << ": " << sample.first << " KiB, " << sample.second << " resources\n";
+    fewestResources = std::min(fewestResources, sample.second);
+    mostResources = std::max(mostResources, sample.second);
+  }
+  EXPECT_LE(last.first - first.first, 1024) << trail.str();
+  EXPECT_GT(fewestResources, 0) << trail.str();
+  // A sample may fall inside a frame, which holds a mask pixmap, its picture and a solid fill.
+  EXPECT_LE(mostResources - fewestResources, 3) << trail.str();
+  std::printf("%s", trail.str().c_str());
+  XCloseDisplay(display);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, SoakTest, testing::Values("overdraw", "cleardraw"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+}  // namespace
