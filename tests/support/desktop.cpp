@@ -9,6 +9,25 @@
 namespace testsupport {
 namespace {
 
+// While it lives, X errors are passed over: a window looked at may be gone by the time it is asked about.
+class ErrorsIgnored {
+ public:
+  explicit ErrorsIgnored(Display* display) : display_(display) {
+    XSync(display_, False);
+    previous_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
+  ~ErrorsIgnored() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+  ErrorsIgnored(const ErrorsIgnored&) = delete;
+  ErrorsIgnored& operator=(const ErrorsIgnored&) = delete;
+
+ private:
+  Display* display_;
+  XErrorHandler previous_;
+};
+
 bool HasClass(Display* display, Window window, const char* windowClass) {
   XClassHint hint{};
   if (XGetClassHint(display, window, &hint) == 0) {
@@ -23,13 +42,12 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 }  // namespace
 
 bool IsMainWindow(Display* display, Window window) {
+  const ErrorsIgnored errorsIgnored(display);
   return window != None && window != PointerRoot && HasClass(display, window, "test");
 }
 
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
-  // A window listed here may be gone by the time it is asked about.
-  XSync(display, False);
-  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const ErrorsIgnored errorsIgnored(display);
   Window root;
   Window parent;
   Window* children = nullptr;
@@ -50,8 +68,6 @@ Window FindViewableWindow(Display* display, const char* name, const char* window
   if (children != nullptr) {
     XFree(children);
   }
-  XSync(display, False);
-  XSetErrorHandler(previous);
   return found;
 }
 

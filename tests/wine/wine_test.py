@@ -1,92 +1,22 @@
-"""Runs a Windows program under 64-bit Wine on a virtual X server of its
-own, in a fresh Wine prefix, with a relay trace of the program's own calls;
-dismisses its notice and ends it with a posted message, then checks the
-calls and the exit code.
+"""Runs a Windows program under 64-bit Wine with a relay trace of its own
+calls, dismisses its notice and ends it with a posted message, then checks
+the calls and the exit code.
 
     wine_test.py PROGRAM.exe HELPER.exe keyup|close
 """
 
 import os
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
-import time
 import unittest
 
 from pe_image import read_pe
+from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun
 
 PROGRAM, HELPER, EXIT_BY = sys.argv[1:4]
 del sys.argv[1:4]
 CLEARS = os.path.basename(PROGRAM).startswith("cleardraw")
-WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
-WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
-
-WM_KEYUP, WM_CLOSE, WM_COMMAND, IDOK, VK_ESCAPE = 0x101, 0x10, 0x111, 1, 0x1B
-
 CALL = re.compile(r"^([0-9a-f]+):[0-9a-f]+:(Call|Ret) +(\w+)\.(\w+)\((.*?)\)(?: retval=(\w+))? ret=([0-9a-f]+)$")
-
-
-def wait_until(condition, limit, what):
-    deadline = time.monotonic() + limit
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.2)
-    raise AssertionError(f"gave up after {limit} s waiting for {what}")
-
-
-class WineRun:
-    """One run of the program, from a fresh prefix to its exit."""
-
-    def __init__(self):
-        self.work = tempfile.mkdtemp(prefix="wine-test-")
-        self.env = dict(os.environ, WINEPREFIX=os.path.join(self.work, "prefix"), WINEDLLOVERRIDES="mscoree,mshtml=",
-                        WINEDEBUG="-all")
-        self.server = None
-        self.program = None
-        self.trace_path = os.path.join(self.work, "relay.log")
-
-    def start_display(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            self.env["DISPLAY"] = ":" + pipe.readline().strip()
-
-    def post(self, window_class, title, message, wparam=0):
-        return subprocess.run([WINE, HELPER, window_class, title, f"{message:x}", f"{wparam:x}"], env=self.env,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode == 0
-
-    def run(self, exit_message, exit_wparam):
-        self.start_display()
-        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=180, check=True)
-        with open(self.trace_path, "w") as trace:
-            self.program = subprocess.Popen([WINE, PROGRAM], env=dict(self.env, WINEDEBUG="+pid,+relay"),
-                                            stdout=subprocess.DEVNULL, stderr=trace)
-        # Until the notice is dismissed the only window titled "test" is the notice.
-        wait_until(lambda: self.post("-", "test", WM_COMMAND, IDOK), 90, "the notice")
-        wait_until(lambda: self.frames_drawn() >= 3, 90, "three frames")
-        assert self.post("test", "test", exit_message, exit_wparam), "no window of class test"
-        return self.program.wait(timeout=60)
-
-    def frames_drawn(self):
-        with open(self.trace_path, errors="replace") as trace:
-            return sum("Call gdiplus.GdipDrawLines(" in line for line in trace)
-
-    def close(self):
-        if self.program and self.program.poll() is None:
-            self.program.kill()
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=60)
-        if self.server:
-            self.server.kill()
-            self.server.wait()
-        shutil.rmtree(self.work, ignore_errors=True)
 
 
 def own_calls(trace_path, image):
@@ -120,12 +50,17 @@ def low32(argument):
 class WineProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        run = WineRun()
+        run = WineRun(HELPER)
         try:
+            run.start(PROGRAM, "+pid,+relay")
+            run.dismiss_notice()
+            run.wait_for_frames(3)
             if EXIT_BY == "keyup":
-                cls.exit_code = run.run(WM_KEYUP, VK_ESCAPE)
+                posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
             else:
-                cls.exit_code = run.run(WM_CLOSE, 0)
+                posted = run.post("test", "test", WM_CLOSE)
+            assert posted, "no window of class test"
+            cls.exit_code = run.program.wait(timeout=60)
             cls.calls = own_calls(run.trace_path, read_pe(PROGRAM))
         finally:
             run.close()

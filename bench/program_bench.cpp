@@ -1,0 +1,196 @@
+// Measures the Linux programs from outside, on a virtual 1920x1080 X server:
+// start to notice, dismissal to first frame, frame period, CPU per frame of
+// the program and of the X server, key release to exit and peak memory.
+// The X server's damage reports time the frames.
+//
+//   program_bench PROGRAM [RUNS]     prints one Markdown table row of medians
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr int screenWidth = 1920;
+constexpr int screenHeight = 1080;
+constexpr int measuredFrames = 10;
+
+double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Time the scheduler has run the process on a CPU.
+double CpuMilliseconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
+  double nanoseconds = 0;
+  stat >> nanoseconds;
+  return nanoseconds / 1e6;
+}
+
+long PeakResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) {
+      return std::stol(line.substr(6));
+    }
+  }
+  return -1;
+}
+
+struct Run {
+  double startToNotice = 0;
+  double dismissToFirstFrame = 0;
+  double framePeriod = 0;
+  double programCpuPerFrame = 0;
+  double serverCpuPerFrame = 0;
+  double releaseToExit = 0;
+  long peakKiB = 0;
+};
+
+class Observer {
+ public:
+  explicit Observer(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
+    int error = 0;
+    XDamageQueryExtension(display_, &damageEvent_, &error);
+    XDamageCreate(display_, DefaultRootWindow(display_), XDamageReportRawRectangles);
+    XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+    XSync(display_, False);
+  }
+  ~Observer() { XCloseDisplay(display_); }
+
+  // Waits for the next top-level window to be mapped; returns when it was seen.
+  Clock::time_point WaitForMap() {
+    for (;;) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      if (event.type == MapNotify) {
+        return Clock::now();
+      }
+    }
+  }
+
+  // Waits for the next drawing of the figure: damage that lies where the
+  // figure can reach and nowhere else. The reports a frame causes arrive
+  // together; the first one times the frame and the rest are passed over.
+  Clock::time_point WaitForFigure() {
+    for (;;) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      if (event.type == damageEvent_ + XDamageNotify && InFigureArea(reinterpret_cast<XDamageNotifyEvent*>(&event)->area)) {
+        const Clock::time_point seen = Clock::now();
+        DrainDamage(5ms);
+        return seen;
+      }
+    }
+  }
+
+  void Key(KeySym keysym, bool press) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), press ? True : False, CurrentTime);
+    XSync(display_, False);
+  }
+
+ private:
+  static bool InFigureArea(const XRectangle& area) {
+    constexpr int low = 200;
+    constexpr int high = 630;
+    return area.x >= low && area.y >= low && area.x + area.width <= high && area.y + area.height <= high;
+  }
+
+  void DrainDamage(Clock::duration quiet) {
+    for (;;) {
+      const Clock::time_point until = Clock::now() + quiet;
+      while (XPending(display_) == 0 && Clock::now() < until) {
+        std::this_thread::sleep_for(200us);
+      }
+      if (XPending(display_) == 0) {
+        return;
+      }
+      XEvent event;
+      XNextEvent(display_, &event);
+    }
+  }
+
+  Display* display_;
+  int damageEvent_ = 0;
+};
+
+Run MeasureOnce(const std::string& program) {
+  const testsupport::XvfbServer server(screenWidth, screenHeight);
+  Observer observer(server.Display());
+  Run run;
+
+  const Clock::time_point launched = Clock::now();
+  testsupport::Process process({program});
+  run.startToNotice = Milliseconds(observer.WaitForMap() - launched);
+
+  std::this_thread::sleep_for(200ms);
+  observer.Key(XK_Return, true);
+  observer.Key(XK_Return, false);
+  const Clock::time_point dismissed = Clock::now();
+  run.dismissToFirstFrame = Milliseconds(observer.WaitForFigure() - dismissed);
+
+  observer.WaitForFigure();
+  const Clock::time_point first = Clock::now();
+  const double programCpu = CpuMilliseconds(process.Pid());
+  const double serverCpu = CpuMilliseconds(server.Pid());
+  for (int i = 0; i < measuredFrames; ++i) {
+    observer.WaitForFigure();
+  }
+  run.framePeriod = Milliseconds(Clock::now() - first) / measuredFrames;
+  run.programCpuPerFrame = (CpuMilliseconds(process.Pid()) - programCpu) / measuredFrames;
+  run.serverCpuPerFrame = (CpuMilliseconds(server.Pid()) - serverCpu) / measuredFrames;
+  run.peakKiB = PeakResidentKiB(process.Pid());
+
+  // Release a key right after a frame was drawn: the next whole frame runs before the release is read.
+  observer.Key(XK_Escape, true);
+  observer.WaitForFigure();
+  observer.Key(XK_Escape, false);
+  const Clock::time_point released = Clock::now();
+  process.WaitForExit(5s);
+  run.releaseToExit = Milliseconds(Clock::now() - released);
+  return run;
+}
+
+template <typename Field>
+double Median(std::vector<Run>& runs, Field field) {
+  std::vector<double> values;
+  for (const Run& run : runs) {
+    values.push_back(static_cast<double>(run.*field));
+  }
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s PROGRAM [RUNS]\n", argv[0]);
+    return 2;
+  }
+  const std::string program = argv[1];
+  const int runCount = argc > 2 ? std::stoi(argv[2]) : 5;
+  std::vector<Run> runs;
+  for (int i = 0; i < runCount; ++i) {
+    runs.push_back(MeasureOnce(program));
+  }
+  const double period = Median(runs, &Run::framePeriod);
+  std::printf("| %s | %.1f | %.1f | %.2f | %.2f | %.3f | %.3f | %.0f | %.0f |\n",
+              program.substr(program.rfind('/') + 1).c_str(), Median(runs, &Run::startToNotice),
+              Median(runs, &Run::dismissToFirstFrame), period, period - 500, Median(runs, &Run::programCpuPerFrame),
+              Median(runs, &Run::serverCpuPerFrame), Median(runs, &Run::releaseToExit),
+              Median(runs, &Run::peakKiB));
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Measures both programs from outside at 1920x1080 (medians of several runs),
+# the win64 build under Wine beside them, and the size of every program, and
+# writes the results to docs/performance.md.
+#
+#   bench/programs.sh [RUNS]     (after ./test.sh has built everything)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+out=docs/performance.md
+mkdir -p docs
+{
+  echo "# Performance"
+  echo
+  echo "Measured on $(date -u +%Y-%m-%d) on $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
+  echo "$(. /etc/os-release && echo "$PRETTY_NAME"), with \`bench/programs.sh $runs\` (medians of $runs runs) and \`bench/frame.sh\`."
+  echo
+  echo "## The programs, measured from outside"
+  echo
+  echo "On a virtual 1920x1080 X server of each run's own, with no window manager. Frames are timed by the"
+  echo "server's damage reports, CPU time by the scheduler's accounting (/proc/PID/schedstat), memory by VmHWM."
+  echo "Under Wine, drawing on the screen device context does not reach the X screen: there a relay trace"
+  echo "limited to the notice and the polyline call times the frames, and the X server's share is not measured."
+  echo
+  echo "| program | start to notice (ms) | dismissal to first frame (ms) | frame period (ms) | overhead beyond the 500 ms pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | key release to exit (ms) | peak resident memory (KiB) |"
+  echo "|---|---|---|---|---|---|---|---|---|"
+  for program in overdraw cleardraw; do
+    build/linux/bench/program_bench "build/linux/$program" "$runs"
+  done
+  for program in overdraw cleardraw; do
+    python3 bench/wine_bench.py "build/win64/$program.exe" build/win64/tests/post_message.exe 3
+  done
+  echo
+  echo "On X11 the key is released right after a frame was drawn, so \"key release to exit\" is the worst"
+  echo "case: the whole next frame, pause included, runs before the release is read. Under Wine the WM_KEYUP"
+  echo "is posted at no particular point of a frame, and the time includes the helper that posts it."
+  echo
+  echo "## Drawing one frame on the X11 layer, without the pause"
+  echo
+  echo '```'
+  bench/frame.sh 2>&1 | grep -E '^screen:|_median'
+  echo '```'
+  echo
+  echo "## Program sizes (bytes)"
+  echo
+  echo "The Linux programs are built with debug information; \"stripped\" is what \`cmake --install --strip\`"
+  echo "would install. The Windows programs are built stripped."
+  echo
+  echo "| program | size | stripped |"
+  echo "|---|---|---|"
+  for file in build/linux/overdraw build/linux/cleardraw build/win32/overdraw.exe build/win32/cleardraw.exe \
+              build/win64/overdraw.exe build/win64/cleardraw.exe; do
+    stripped=$(mktemp)
+    objcopy --strip-all "$file" "$stripped" 2>/dev/null || x86_64-w64-mingw32-objcopy --strip-all "$file" "$stripped"
+    echo "| \`$file\` | $(stat -c %s "$file") | $(stat -c %s "$stripped") |"
+    rm -f "$stripped"
+  done
+} >"$out.new"
+mv "$out.new" "$out"
+cat "$out"
