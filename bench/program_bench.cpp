@@ -39,17 +39,6 @@ double CpuMilliseconds(pid_t pid) {
   return nanoseconds / 1e6;
 }
 
-long PeakResidentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) {
-      return std::stol(line.substr(6));
-    }
-  }
-  return -1;
-}
-
 struct Run {
   double startToNotice = 0;
   double dismissToFirstFrame = 0;
@@ -152,7 +141,7 @@ Run MeasureOnce(const std::string& program) {
   run.framePeriod = Milliseconds(Clock::now() - first) / measuredFrames;
   run.programCpuPerFrame = (CpuMilliseconds(process.Pid()) - programCpu) / measuredFrames;
   run.serverCpuPerFrame = (CpuMilliseconds(server.Pid()) - serverCpu) / measuredFrames;
-  run.peakKiB = PeakResidentKiB(process.Pid());
+  run.peakKiB = testsupport::ProcessStatusKiB(process.Pid(), "VmHWM");
 
   // Release a key right after a frame was drawn: the next whole frame runs before the release is read.
   observer.Key(XK_Escape, true);

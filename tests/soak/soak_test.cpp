@@ -8,7 +8,6 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -28,17 +27,6 @@ unsigned long FramesDrawn(const testsupport::Process& program) {
   const std::string out = program.Stdout();
   const auto last = out.rfind("frames ");
   return last == std::string::npos ? 0 : std::stoul(out.substr(last + 7));
-}
-
-long ResidentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      return std::stol(line.substr(6));
-    }
-  }
-  return -1;
 }
 
 // The number of X resources the server holds for the client that owns the window.
@@ -82,7 +70,7 @@ TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
   while (sampled < frameTarget && std::chrono::steady_clock::now() < deadline && program.Running()) {
     const unsigned long frames = FramesDrawn(program);
     if (frames >= 10000 && frames != sampled) {
-      samples[frames] = {ResidentKiB(program.Pid()), ServerResources(display, window)};
+      samples[frames] = {testsupport::ProcessStatusKiB(program.Pid(), "VmRSS"), ServerResources(display, window)};
       sampled = frames;
     }
     std::this_thread::sleep_for(100ms);

@@ -83,6 +83,17 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
+long ProcessStatusKiB(pid_t pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) {
+      return std::stol(line.substr(field.size() + 1));
+    }
+  }
+  return -1;
+}
+
 std::string Process::Stdout() const { return ReadFile(stdoutPath_); }
 std::string Process::Stderr() const { return ReadFile(stderrPath_); }
 

@@ -32,4 +32,7 @@ class Process {
   std::string stderrPath_;
 };
 
+// A memory figure of a running process from /proc/PID/status, such as "VmRSS" or "VmHWM", in KiB; -1 if absent.
+long ProcessStatusKiB(pid_t pid, const std::string& field);
+
 }  // namespace testsupport

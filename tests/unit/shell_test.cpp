@@ -24,10 +24,7 @@ TEST_F(WndProcTest, EraseBackgroundIsAnsweredWithoutTouchingAnything) {
 
 TEST_F(WndProcTest, CreateSetsUpDrawing) {
   EXPECT_EQ(Send(WM_CREATE), 0);
-  EXPECT_THAT(recording::Calls(), ElementsAre("GetDC(null)", "GdiplusStartup(&gdipToken, &startupInput, null)",
-                                              "GdipCreateFromHDC(hdc, &graphics)",
-                                              "GdipCreatePen1(0xFFFF00FF, 0x3F99999A, 2, &pen)",
-                                              "GdipSetPenLineJoin(pen, 0)", "GdipCreateSolidFill(0xFF00FFFF, &brush)"));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(InitDrawingCalls()));
 }
 
 TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
@@ -35,22 +32,16 @@ TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
   recording::Reset();
   EXPECT_EQ(Send(WM_PAINT), 0);
   // Only the frame's own calls: no begin or end of painting, no validation.
-  std::vector<std::string> frame;
-  if (CLEARS_EVERY_FRAME) {
-    frame.push_back("GdipGraphicsClear(graphics, 0xFFFFFFFF)");
-  }
-  frame.insert(frame.end(), {"Sleep(500)", "GdipSetPenColor(pen, 0xFFFF00FF)", "GdipSetPenWidth(pen, 0x3F99999A)",
-                             "GdipDrawLines(graphics, pen, figurePoints, 18)"});
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(frame));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(FrameCalls()));
 }
 
 TEST_F(WndProcTest, DestroyReleasesDrawingThenPostsQuit) {
   Send(WM_CREATE);
   recording::Reset();
   EXPECT_EQ(Send(WM_DESTROY), 0);
-  EXPECT_THAT(recording::Calls(), ElementsAre("GdipDeleteBrush(brush)", "GdipDeletePen(pen)",
-                                              "GdipDeleteGraphics(graphics)", "GdiplusShutdown(0x70C)",
-                                              "ReleaseDC(null, hdc)", "PostQuitMessage(0)"));
+  std::vector<std::string> expected = ShutdownDrawingCalls();
+  expected.push_back("PostQuitMessage(0)");
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(expected));
 }
 
 TEST_F(WndProcTest, ReleasingAnyKeyPostsQuitWithoutDestroying) {

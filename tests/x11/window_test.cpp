@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/window.h"
+#include "tests/support/desktop.h"
 
 namespace {
 
@@ -152,14 +153,7 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
   const Window xid = window_->xid;
-  XEvent request{};
-  request.xclient.type = ClientMessage;
-  request.xclient.window = xid;
-  request.xclient.message_type = XInternAtom(observer_, "WM_PROTOCOLS", False);
-  request.xclient.format = 32;
-  request.xclient.data.l[0] = static_cast<long>(XInternAtom(observer_, "WM_DELETE_WINDOW", False));
-  XSendEvent(observer_, xid, False, NoEventMask, &request);
-  XSync(observer_, False);
+  testsupport::RequestClose(observer_, xid);
   XSync(x11::Connection(), False);
   delivered.clear();
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_CLOSE));
