@@ -2,8 +2,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <strings.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
