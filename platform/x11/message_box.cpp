@@ -83,12 +83,14 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
   KeyCode armedKey = 0;
   bool buttonArmed = false;
   for (;;) {
-    // No other window of the program exists yet, so nothing else waits for these events.
+    // Events for other windows stay queued for their own readers.
     XEvent event;
-    XNextEvent(dpy, &event);
-    if (event.xany.window != box) {
-      continue;
-    }
+    XIfEvent(
+        dpy, &event,
+        [](Display*, XEvent* candidate, XPointer target) {
+          return candidate->xany.window == *reinterpret_cast<Window*>(target) ? True : False;
+        },
+        reinterpret_cast<XPointer>(&box));
     switch (event.type) {
       case MapNotify:
         XSetInputFocus(dpy, box, RevertToParent, CurrentTime);

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -96,6 +97,31 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   EXPECT_EQ(attributes.width, 1024);
   EXPECT_EQ(attributes.height, 768);
   EXPECT_TRUE(program_->Running()) << "the key that dismissed the notice must not end the program";
+}
+
+TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
+  const std::vector<std::pair<const char*, std::function<void(Window)>>> dismissals = {
+      {"OK clicked",
+       [this](Window notice) {
+         XWindowAttributes box;
+         XGetWindowAttributes(display_, notice, &box);
+         // The button sits centred at the bottom of the box.
+         testsupport::ClickAt(display_, notice, box.width / 2, box.height - 28);
+       }},
+      {"Space", [this](Window) { testsupport::TypeKey(display_, XK_space); }},
+      {"Escape", [this](Window) { testsupport::TypeKey(display_, XK_Escape); }},
+      {"closed", [this](Window notice) { testsupport::RequestClose(display_, notice); }},
+  };
+  for (const auto& [how, dismiss] : dismissals) {
+    Launch();
+    const Window notice = WaitForNotice();
+    ASSERT_NE(notice, None) << how;
+    dismiss(notice);
+    EXPECT_NE(WaitForMainWindow(), None) << how;
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(program_->Running()) << how << ": the dismissal must not end the program";
+    program_.reset();
+  }
 }
 
 TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {

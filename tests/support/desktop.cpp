@@ -97,6 +97,17 @@ void TypeKey(Display* display, unsigned long keysym) {
   ReleaseKey(display, keysym);
 }
 
+void ClickAt(Display* display, Window window, int x, int y) {
+  int rootX = 0;
+  int rootY = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, True, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, False, CurrentTime);
+  XSync(display, False);
+}
+
 void RequestClose(Display* display, Window window) {
   XEvent request{};
   request.xclient.type = ClientMessage;

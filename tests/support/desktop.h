@@ -21,6 +21,9 @@ void PressKey(Display* display, unsigned long keysym);
 void ReleaseKey(Display* display, unsigned long keysym);
 void TypeKey(Display* display, unsigned long keysym);
 
+// Clicks the first mouse button at a point of the window.
+void ClickAt(Display* display, Window window, int x, int y);
+
 // Asks the window to close, as a window manager's close button does.
 void RequestClose(Display* display, Window window);
 
