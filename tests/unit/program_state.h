@@ -2,6 +2,8 @@
 // between tests, and names its addresses in recorded calls.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstring>
 #include <string>
