@@ -12,7 +12,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "wine"))
-from wine_run import VK_ESCAPE, WM_KEYUP, WineRun, wait_until  # noqa: E402
+from wine_run import VK_ESCAPE, WM_KEYUP, WineRun  # noqa: E402
 
 STAMPED = re.compile(r"^(\d+\.\d+):[0-9a-f]+:[0-9a-f]+:(Call|Ret) +\w+\.(\w+)\(")
 OBSERVED_SECONDS = 6
@@ -39,11 +39,11 @@ def measure_once(program, helper):
     try:
         run.start(program, "+timestamp,+pid,+relay", relay_include="user32.MessageBoxA;gdiplus.GdipDrawLines")
         run.dismiss_notice()
-        wait_until(lambda: len(stamps(run.trace_path, "Call", "GdipDrawLines")) >= 2, 90, "two frames")
+        run.wait_for_frames(2)
         pid = run.program.pid  # wine64 becomes the program's process: same pid
-        cpu_before, frames_before = cpu_ms(pid), len(stamps(run.trace_path, "Call", "GdipDrawLines"))
+        cpu_before, frames_before = cpu_ms(pid), run.frames_drawn()
         time.sleep(OBSERVED_SECONDS)
-        cpu_after, frames_after = cpu_ms(pid), len(stamps(run.trace_path, "Call", "GdipDrawLines"))
+        cpu_after, frames_after = cpu_ms(pid), run.frames_drawn()
         peak = peak_kib(pid)
         posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
         released = time.monotonic()
