@@ -15,10 +15,10 @@ source scripts/packages.sh
 packages=("${build_packages[@]}")
 [ -n "${DISPLAY:-}" ] || packages+=("${run_packages[@]}")
 scripts/install-packages.sh "${packages[@]}"
-cmake --preset linux -DBUILD_TESTING=OFF >/dev/null
-cmake --build --preset linux --target "$program" -j "$(nproc)" >/dev/null
+cmake --preset run >/dev/null
+cmake --build --preset run --target "$program" >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "build/linux/$program"
+  exec "build/run/$program"
 fi
-exec scripts/record-demo.sh "build/linux/$program" "$seconds"
+exec scripts/record_demo.py "build/run/$program" "$seconds"

@@ -4,6 +4,8 @@
 set -euo pipefail
 build=${1:-build/linux}
 for screen in 1024x768 1920x1080; do
-  "$build/bench/frame_bench" --screen="$screen" --benchmark_repetitions=5 \
-    --benchmark_report_aggregates_only=true --benchmark_min_time=2
+  for program in overdraw cleardraw; do
+    "$build/bench/frame_bench_$program" --screen="$screen" --benchmark_repetitions=5 \
+      --benchmark_report_aggregates_only=true --benchmark_min_time=2
+  done
 done

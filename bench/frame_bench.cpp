@@ -1,61 +1,24 @@
-// One frame's drawing on the X11 layer, without the pause, as each program
-// draws it: the step, (cleardraw) the clear, the pen set again, the
-// polyline, and a round trip so the server's share is counted too.
+// One frame of a program as the renderer draws it over the X11 layer, the
+// pause excepted, and a round trip so that the server's share is counted.
 //
-//   frame_bench --screen=1920x1080 [benchmark flags]
+//   frame_bench_PROGRAM --screen=1920x1080 [benchmark flags]
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
-#include <memory>
+#include <string>
 
-#include "figure/figure.h"
-#include "platform/platform.h"
 #include "platform/x11/connection.h"
+#include "render/render.h"
 #include "tests/support/xvfb.h"
 
 namespace {
 
-struct Drawing {
-  HDC dc = nullptr;
-  ULONG_PTR token = 0;
-  GpGraphics* graphics = nullptr;
-  GpPen* pen = nullptr;
-};
-
-Drawing& TheDrawing() {
-  static Drawing drawing = [] {
-    Drawing d;
-    const GdiplusStartupInput input{1, nullptr, 0, 0};
-    d.dc = GetDC(nullptr);
-    GdiplusStartup(&d.token, &input, nullptr);
-    GdipCreateFromHDC(d.dc, &d.graphics);
-    GdipCreatePen1(0xFFFF00FF, 1.2f, UnitPixel, &d.pen);
-    GdipSetPenLineJoin(d.pen, LineJoinMiter);
-    return d;
-  }();
-  return drawing;
-}
-
-void DrawOneFrame(benchmark::State& state, bool clear) {
-  Drawing& d = TheDrawing();
+void DrawFrames(benchmark::State& state) {
   for (auto _ : state) {
-    StepFigure();
-    if (clear) {
-      GdipGraphicsClear(d.graphics, 0xFFFFFFFF);
-    }
-    GdipSetPenColor(d.pen, 0xFFFF00FF);
-    GdipSetPenWidth(d.pen, 1.2f);
-    GdipDrawLines(d.graphics, d.pen, figurePoints, figurePointCount);
+    DrawFrame();
     XSync(x11::Connection(), False);
   }
 }
-
-void BM_OverdrawFrame(benchmark::State& state) { DrawOneFrame(state, false); }
-void BM_CleardrawFrame(benchmark::State& state) { DrawOneFrame(state, true); }
-
-BENCHMARK(BM_OverdrawFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CleardrawFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -70,7 +33,10 @@ int main(int argc, char** argv) {
   }
   const testsupport::XvfbServer server(width, height);
   benchmark::AddCustomContext("screen", std::to_string(width) + "x" + std::to_string(height));
+  benchmark::RegisterBenchmark(PROGRAM "_frame", DrawFrames)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
+  InitDrawing();
   benchmark::RunSpecifiedBenchmarks();
+  ShutdownDrawing();
   benchmark::Shutdown();
 }

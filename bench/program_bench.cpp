@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,14 +29,6 @@ constexpr int screenHeight = 1080;
 constexpr int measuredFrames = 10;
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// Time the scheduler has run the process on a CPU.
-double CpuMilliseconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
-  double nanoseconds = 0;
-  stat >> nanoseconds;
-  return nanoseconds / 1e6;
-}
 
 struct Run {
   double startToNotice = 0;
@@ -133,14 +124,14 @@ Run MeasureOnce(const std::string& program) {
 
   observer.WaitForFigure();
   const Clock::time_point first = Clock::now();
-  const double programCpu = CpuMilliseconds(process.Pid());
-  const double serverCpu = CpuMilliseconds(server.Pid());
+  const double programCpu = testsupport::CpuMilliseconds(process.Pid());
+  const double serverCpu = testsupport::CpuMilliseconds(server.Pid());
   for (int i = 0; i < measuredFrames; ++i) {
     observer.WaitForFigure();
   }
   run.framePeriod = Milliseconds(Clock::now() - first) / measuredFrames;
-  run.programCpuPerFrame = (CpuMilliseconds(process.Pid()) - programCpu) / measuredFrames;
-  run.serverCpuPerFrame = (CpuMilliseconds(server.Pid()) - serverCpu) / measuredFrames;
+  run.programCpuPerFrame = (testsupport::CpuMilliseconds(process.Pid()) - programCpu) / measuredFrames;
+  run.serverCpuPerFrame = (testsupport::CpuMilliseconds(server.Pid()) - serverCpu) / measuredFrames;
   run.peakKiB = testsupport::ProcessStatusKiB(process.Pid(), "VmHWM");
 
   // Release a key right after a frame was drawn: the next whole frame runs before the release is read.

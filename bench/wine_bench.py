@@ -11,7 +11,8 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "wine"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "support"))
+from testsupport import cpu_ms, status_kib  # noqa: E402
 from wine_run import VK_ESCAPE, WM_KEYUP, WineRun  # noqa: E402
 
 STAMPED = re.compile(r"^(\d+\.\d+):[0-9a-f]+:[0-9a-f]+:(Call|Ret) +\w+\.(\w+)\(")
@@ -24,16 +25,6 @@ def stamps(trace_path, kind, name):
                 if m and m.group(2) == kind and m.group(3) == name]
 
 
-def cpu_ms(pid):
-    with open(f"/proc/{pid}/schedstat") as stat:
-        return int(stat.read().split()[0]) / 1e6
-
-
-def peak_kib(pid):
-    with open(f"/proc/{pid}/status") as status:
-        return next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
-
-
 def measure_once(program, helper):
     run = WineRun(helper)
     try:
@@ -44,7 +35,7 @@ def measure_once(program, helper):
         cpu_before, frames_before = cpu_ms(pid), run.frames_drawn()
         time.sleep(OBSERVED_SECONDS)
         cpu_after, frames_after = cpu_ms(pid), run.frames_drawn()
-        peak = peak_kib(pid)
+        peak = status_kib(pid, "VmHWM")
         posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
         released = time.monotonic()
         run.program.wait(timeout=60)

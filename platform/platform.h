@@ -99,10 +99,49 @@ enum : UINT {
   CS_HREDRAW = 0x0002,
   CS_BYTEALIGNWINDOW = 0x2000,
   SC_CLOSE = 0xF060,
+};
+
+// Virtual-key codes.
+enum : WPARAM {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
   VK_MENU = 0x12,
+  VK_PAUSE = 0x13,
+  VK_CAPITAL = 0x14,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_PRIOR = 0x21,
+  VK_NEXT = 0x22,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_INSERT = 0x2D,
+  VK_DELETE = 0x2E,
+  VK_LWIN = 0x5B,
+  VK_RWIN = 0x5C,
+  VK_APPS = 0x5D,
+  VK_F1 = 0x70,
   VK_F4 = 0x73,
   VK_F10 = 0x79,
+  VK_F24 = 0x87,
+  VK_NUMLOCK = 0x90,
+  VK_SCROLL = 0x91,
 };
+
+// Flags in the high word of a keyboard message's key data.
+enum : WORD {
+  KF_ALTDOWN = 0x2000,
+  KF_REPEAT = 0x4000,
+  KF_UP = 0x8000,
+};
+
+constexpr WORD HIWORD(LPARAM value) { return static_cast<WORD>((static_cast<ULONG_PTR>(value) >> 16) & 0xFFFF); }
 
 enum : DWORD {
   WS_POPUP = 0x80000000u,
@@ -145,6 +184,7 @@ enum GpStatus : INT {
   GenericError = 1,
   InvalidParameter = 2,
   UnsupportedGdiplusVersion = 17,
+  GdiplusNotInitialized = 18,
 };
 
 enum GpUnit : INT { UnitPixel = 2 };

@@ -10,3 +10,6 @@ UINT WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR comman
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 constexpr WORD appIconId = 100;
+
+// The notice's caption, the window class and the window title.
+constexpr LPCSTR appName = "test";

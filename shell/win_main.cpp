@@ -12,7 +12,7 @@ UINT WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, INT) {
   windowClass.hCursor = nullptr;
   windowClass.hbrBackground = nullptr;
   windowClass.lpszMenuName = nullptr;
-  windowClass.lpszClassName = "test";
+  windowClass.lpszClassName = appName;
   windowClass.hIconSm = nullptr;
 
   // Without a class or a window no key can ever end the loop below, so give up instead of waiting forever.
@@ -20,7 +20,7 @@ UINT WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, INT) {
     return 1;
   }
   const HWND window =
-      CreateWindowExA(0, "test", "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr, instance, nullptr);
+      CreateWindowExA(0, appName, appName, WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     return 1;
   }

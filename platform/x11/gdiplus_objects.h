@@ -19,8 +19,6 @@ struct GpBrush {
 
 namespace x11 {
 
-constexpr GpStatus GdiplusNotInitialized = static_cast<GpStatus>(18);
-
 // GDI+'s default miter limit: a miter longer than this many half widths is cut off.
 constexpr REAL penMiterLimit = 10.0f;
 

@@ -1,13 +1,10 @@
 #include "platform/x11/keyboard.h"
 
+#include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
 namespace x11 {
 namespace {
-
-constexpr LPARAM contextAlt = 1L << 29;
-constexpr LPARAM previouslyDown = 1L << 30;
-constexpr LPARAM released = 1L << 31;
 
 struct KeyName {
   KeySym keysym;
@@ -15,12 +12,14 @@ struct KeyName {
 };
 
 constexpr KeyName namedKeys[] = {
-    {XK_BackSpace, 0x08}, {XK_Tab, 0x09},       {XK_Return, 0x0D},    {XK_KP_Enter, 0x0D},  {XK_Shift_L, 0x10},
-    {XK_Shift_R, 0x10},   {XK_Control_L, 0x11}, {XK_Control_R, 0x11}, {XK_Alt_L, VK_MENU},  {XK_Alt_R, VK_MENU},
-    {XK_Pause, 0x13},     {XK_Caps_Lock, 0x14}, {XK_Escape, 0x1B},    {XK_space, 0x20},     {XK_Prior, 0x21},
-    {XK_Next, 0x22},      {XK_End, 0x23},       {XK_Home, 0x24},      {XK_Left, 0x25},      {XK_Up, 0x26},
-    {XK_Right, 0x27},     {XK_Down, 0x28},      {XK_Insert, 0x2D},    {XK_Delete, 0x2E},    {XK_Super_L, 0x5B},
-    {XK_Super_R, 0x5C},   {XK_Menu, 0x5D},      {XK_Num_Lock, 0x90},  {XK_Scroll_Lock, 0x91},
+    {XK_BackSpace, VK_BACK},    {XK_Tab, VK_TAB},          {XK_Return, VK_RETURN},   {XK_KP_Enter, VK_RETURN},
+    {XK_Shift_L, VK_SHIFT},     {XK_Shift_R, VK_SHIFT},    {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL},
+    {XK_Alt_L, VK_MENU},        {XK_Alt_R, VK_MENU},       {XK_Pause, VK_PAUSE},     {XK_Caps_Lock, VK_CAPITAL},
+    {XK_Escape, VK_ESCAPE},     {XK_space, VK_SPACE},      {XK_Prior, VK_PRIOR},     {XK_Next, VK_NEXT},
+    {XK_End, VK_END},           {XK_Home, VK_HOME},        {XK_Left, VK_LEFT},       {XK_Up, VK_UP},
+    {XK_Right, VK_RIGHT},       {XK_Down, VK_DOWN},        {XK_Insert, VK_INSERT},   {XK_Delete, VK_DELETE},
+    {XK_Super_L, VK_LWIN},      {XK_Super_R, VK_RWIN},     {XK_Menu, VK_APPS},       {XK_Num_Lock, VK_NUMLOCK},
+    {XK_Scroll_Lock, VK_SCROLL},
 };
 
 }  // namespace
@@ -33,7 +32,7 @@ WPARAM VirtualKeyOf(KeySym keysym) {
     return keysym;
   }
   if (keysym >= XK_F1 && keysym <= XK_F24) {
-    return 0x70 + (keysym - XK_F1);
+    return VK_F1 + (keysym - XK_F1);
   }
   for (const KeyName& key : namedKeys) {
     if (key.keysym == keysym) {
@@ -43,26 +42,28 @@ WPARAM VirtualKeyOf(KeySym keysym) {
   return 0;
 }
 
-KeyMessage Keyboard::Translate(const XKeyEvent& event, KeySym keysym) {
-  const WPARAM virtualKey = VirtualKeyOf(keysym);
-  const bool press = event.type == KeyPress;
+KeyMessage Keyboard::Translate(const XKeyEvent& event) {
   const unsigned keycode = event.keycode & 0xFF;
+  const WPARAM virtualKey = VirtualKeyOf(XkbKeycodeToKeysym(event.display, static_cast<KeyCode>(keycode), 0, 0));
+  const bool press = event.type == KeyPress;
   // Alt and F10 keys, and any key while Alt is held, are system keys.
   const bool altHeld = (event.state & Mod1Mask) != 0;
   const bool system = altHeld || virtualKey == VK_MENU || virtualKey == VK_F10;
 
-  LPARAM keyData = 1 | static_cast<LPARAM>((keycode - 8) & 0xFF) << 16;
+  WORD flags = 0;
   if (altHeld || (press && virtualKey == VK_MENU)) {
-    keyData |= contextAlt;
+    flags |= KF_ALTDOWN;
   }
   if (!press || down_.test(keycode)) {
-    keyData |= previouslyDown;
+    flags |= KF_REPEAT;
   }
   if (!press) {
-    keyData |= released;
+    flags |= KF_UP;
   }
   down_.set(keycode, press);
 
+  // A repeat count of 1 and the scan code, which X numbers from 8.
+  const LPARAM keyData = 1 | static_cast<LPARAM>((keycode - 8) & 0xFF) << 16 | static_cast<LPARAM>(flags) << 16;
   const UINT message = press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   return KeyMessage{message, virtualKey, keyData};
 }

@@ -18,12 +18,13 @@ struct KeyMessage {
 // Tracks which keys are down, to mark repeated presses as Windows does.
 class Keyboard {
  public:
-  KeyMessage Translate(const XKeyEvent& event, KeySym keysym);
+  KeyMessage Translate(const XKeyEvent& event);
 
  private:
   std::bitset<256> down_;
 };
 
+// The virtual-key code of an unshifted keysym, or 0 for a key Windows has no code for.
 WPARAM VirtualKeyOf(KeySym keysym);
 
 }  // namespace x11

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/events.h"
 
 namespace x11 {
 namespace {
@@ -66,10 +67,11 @@ Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
   hints.min_width = hints.max_width = layout.width;
   hints.min_height = hints.max_height = layout.height;
   XSetWMNormalHints(dpy, box, &hints);
-  Atom dialogType = InternAtom("_NET_WM_WINDOW_TYPE_DIALOG");
-  XChangeProperty(dpy, box, InternAtom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+  const AtomTable& atoms = Atoms();
+  Atom dialogType = atoms.NET_WM_WINDOW_TYPE_DIALOG;
+  XChangeProperty(dpy, box, atoms.NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&dialogType), 1);
-  Atom deleteWindow = InternAtom("WM_DELETE_WINDOW");
+  Atom deleteWindow = atoms.WM_DELETE_WINDOW;
   XSetWMProtocols(dpy, box, &deleteWindow, 1);
   XSelectInput(dpy, box, ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                              StructureNotifyMask);
@@ -84,13 +86,7 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
   bool buttonArmed = false;
   for (;;) {
     // Events for other windows stay queued for their own readers.
-    XEvent event;
-    XIfEvent(
-        dpy, &event,
-        [](Display*, XEvent* candidate, XPointer target) {
-          return candidate->xany.window == *reinterpret_cast<Window*>(target) ? True : False;
-        },
-        reinterpret_cast<XPointer>(&box));
+    XEvent event = NextEventFor(dpy, box);
     switch (event.type) {
       case MapNotify:
         XSetInputFocus(dpy, box, RevertToParent, CurrentTime);
@@ -120,7 +116,7 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
         buttonArmed = false;
         break;
       case ClientMessage:
-        if (event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == InternAtom("WM_DELETE_WINDOW")) {
+        if (IsCloseRequest(event)) {
           return;
         }
         break;

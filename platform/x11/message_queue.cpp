@@ -4,6 +4,11 @@
 
 namespace x11 {
 
+MessageQueue& ThreadQueue() {
+  static MessageQueue queue;
+  return queue;
+}
+
 void MessageQueue::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
   posted_.push_back(MSG{window, message, wParam, lParam, time, POINT{0, 0}});
 }

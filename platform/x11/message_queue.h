@@ -32,4 +32,7 @@ class MessageQueue {
   std::vector<HWND> invalid_;
 };
 
+// The queue of the program's one thread.
+MessageQueue& ThreadQueue();
+
 }  // namespace x11

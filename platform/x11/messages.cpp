@@ -1,9 +1,9 @@
-// The message loop's side of the queue: input read from the X server at
-// every GetMessageA, and dispatch to window procedures.
-#include <X11/XKBlib.h>
-
+// The message loop: input read from the X server at every GetMessageA,
+// dispatch to window procedures, and the default handling of messages.
 #include "platform/x11/connection.h"
+#include "platform/x11/events.h"
 #include "platform/x11/keyboard.h"
+#include "platform/x11/message_queue.h"
 #include "platform/x11/window.h"
 
 namespace x11 {
@@ -19,15 +19,13 @@ void QueueEvent(const XEvent& event) {
       if (window == nullptr) {
         return;
       }
-      const KeySym keysym = XkbKeycodeToKeysym(event.xkey.display, static_cast<KeyCode>(event.xkey.keycode), 0, 0);
-      const KeyMessage key = keyboard.Translate(event.xkey, keysym);
+      const KeyMessage key = keyboard.Translate(event.xkey);
       ThreadQueue().Post(window, key.message, key.virtualKey, key.keyData, static_cast<DWORD>(event.xkey.time));
       return;
     }
     case ClientMessage: {
       const HWND window = FindWindow(event.xclient.window);
-      if (window != nullptr && event.xclient.format == 32 &&
-          static_cast<Atom>(event.xclient.data.l[0]) == InternAtom("WM_DELETE_WINDOW")) {
+      if (window != nullptr && IsCloseRequest(event)) {
         ThreadQueue().Post(window, WM_CLOSE, 0, 0, GetTickCount());
       }
       return;
@@ -74,3 +72,23 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 }
 
 void WINAPI PostQuitMessage(INT exitCode) { x11::ThreadQueue().PostQuit(exitCode); }
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (HIWORD(lParam) & KF_ALTDOWN) != 0) {
+        x11::ThreadQueue().Post(window, WM_SYSCOMMAND, SC_CLOSE, 0, GetTickCount());
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE && x11::IsLiveWindow(window)) {
+        return window->procedure(window, WM_CLOSE, 0, 0);
+      }
+      return 0;
+    case WM_CLOSE:
+      x11::DestroyWindow(window);
+      return 0;
+    default:
+      return 0;
+  }
+}

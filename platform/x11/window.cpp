@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/x11/connection.h"
+#include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
+#include "platform/x11/message_queue.h"
 
 namespace x11 {
 namespace {
@@ -20,7 +22,6 @@ struct WindowClass {
 
 std::vector<WindowClass> classes;
 HandleTable<HWND__> windows;
-MessageQueue queue;
 
 constexpr WORD firstClassAtom = 0xC000;
 
@@ -37,7 +38,7 @@ const WindowClass* FindClass(LPCSTR name) {
 void RemoveDecorations(Display* dpy, Window xid) {
   constexpr long decorationsFlag = 1L << 1;
   const long motifHints[5] = {decorationsFlag, 0, 0, 0, 0};
-  const Atom atom = InternAtom("_MOTIF_WM_HINTS");
+  const Atom atom = Atoms().MOTIF_WM_HINTS;
   XChangeProperty(dpy, xid, atom, atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motifHints), 5);
 }
 
@@ -60,25 +61,13 @@ void PlaceWindow(Display* dpy, Window xid, int x, int y, int width, int height) 
 }
 
 void RequestMaximized(Display* dpy, Window xid) {
-  const Atom states[2] = {InternAtom("_NET_WM_STATE_MAXIMIZED_VERT"), InternAtom("_NET_WM_STATE_MAXIMIZED_HORZ")};
-  XChangeProperty(dpy, xid, InternAtom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+  const AtomTable& atoms = Atoms();
+  const Atom states[2] = {atoms.NET_WM_STATE_MAXIMIZED_VERT, atoms.NET_WM_STATE_MAXIMIZED_HORZ};
+  XChangeProperty(dpy, xid, atoms.NET_WM_STATE, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(states), 2);
 }
 
-void WaitUntilMapped(Display* dpy, Window xid) {
-  XEvent event;
-  XIfEvent(
-      dpy, &event,
-      [](Display*, XEvent* candidate, XPointer target) {
-        return candidate->type == MapNotify && candidate->xmap.window == *reinterpret_cast<Window*>(target) ? True
-                                                                                                             : False;
-      },
-      reinterpret_cast<XPointer>(&xid));
-}
-
 }  // namespace
-
-MessageQueue& ThreadQueue() { return queue; }
 
 HWND FindWindow(Window xid) {
   return windows.FindIf([xid](const HWND__& window) { return window.xid == xid; });
@@ -91,7 +80,7 @@ void DestroyWindow(HWND window) {
     return;
   }
   window->procedure(window, WM_DESTROY, 0, 0);
-  queue.Forget(window);
+  ThreadQueue().Forget(window);
   const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
   if (destroyed != nullptr) {
     XDestroyWindow(Connection(), destroyed->xid);
@@ -131,14 +120,16 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
                                    CWBackPixmap | CWEventMask, &attributes);
   x11::NameWindow(dpy, xid, windowName, windowClass->name.c_str());
   x11::PlaceWindow(dpy, xid, x, y, width, height);
-  Atom deleteWindow = x11::InternAtom("WM_DELETE_WINDOW");
+  Atom deleteWindow = x11::Atoms().WM_DELETE_WINDOW;
   XSetWMProtocols(dpy, xid, &deleteWindow, 1);
   if ((style & WS_POPUP) != 0) {
     x11::RemoveDecorations(dpy, xid);
   }
+  // As on Windows, the window exists for every other program once this returns.
+  XSync(dpy, False);
 
   HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure}));
-  x11::queue.Invalidate(window);
+  x11::ThreadQueue().Invalidate(window);
   // As on Windows, a window procedure that answers WM_CREATE with -1 refuses the window.
   if (window->procedure(window, WM_CREATE, 0, 0) == -1) {
     x11::DestroyWindow(window);
@@ -165,7 +156,7 @@ BOOL WINAPI ShowWindow(HWND window, INT showCommand) {
   }
   if (!wasVisible) {
     XMapRaised(dpy, window->xid);
-    x11::WaitUntilMapped(dpy, window->xid);
+    x11::NextEventFor(dpy, window->xid, MapNotify);
   }
   // A newly shown window is the active one and gets the keyboard.
   XSetInputFocus(dpy, window->xid, RevertToParent, CurrentTime);
@@ -177,29 +168,8 @@ BOOL WINAPI UpdateWindow(HWND window) {
   if (!x11::IsLiveWindow(window)) {
     return FALSE;
   }
-  if (x11::queue.HasUpdateRegion(window)) {
+  if (x11::ThreadQueue().HasUpdateRegion(window)) {
     window->procedure(window, WM_PAINT, 0, 0);
   }
   return TRUE;
-}
-
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr LPARAM altDown = 1L << 29;
-  switch (message) {
-    case WM_SYSKEYDOWN:
-      if (wParam == VK_F4 && (lParam & altDown) != 0) {
-        x11::queue.Post(window, WM_SYSCOMMAND, SC_CLOSE, 0, GetTickCount());
-      }
-      return 0;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE && x11::IsLiveWindow(window)) {
-        return window->procedure(window, WM_CLOSE, 0, 0);
-      }
-      return 0;
-    case WM_CLOSE:
-      x11::DestroyWindow(window);
-      return 0;
-    default:
-      return 0;
-  }
 }

@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 
 #include "platform/platform.h"
-#include "platform/x11/message_queue.h"
 
 struct HWND__ {
   Window xid;
@@ -12,8 +11,6 @@ struct HWND__ {
 };
 
 namespace x11 {
-
-MessageQueue& ThreadQueue();
 
 // The live window behind an X window id, or null.
 HWND FindWindow(Window xid);

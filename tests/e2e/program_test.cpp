@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "e2e.h"
 #include "tests/support/desktop.h"
 #include "tests/support/process.h"
 #include "tests/support/screen.h"
@@ -19,13 +20,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testsupport::CaptureScreen;
+using testsupport::magenta;
 using testsupport::Process;
 using testsupport::Screenshot;
-
-constexpr std::uint32_t magenta = 0xFF00FF;
-constexpr std::uint32_t white = 0xFFFFFF;
-
-std::string ProgramPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+using testsupport::white;
 
 class ProgramTest : public testing::TestWithParam<const char*> {
  protected:
@@ -59,12 +57,7 @@ class ProgramTest : public testing::TestWithParam<const char*> {
   // Starts the program and dismisses its notice; the frames begin.
   Window StartAnimation(std::vector<std::string> prefix = {}, std::chrono::milliseconds limit = 5s) {
     Launch(std::move(prefix));
-    if (WaitForNotice(limit) == None) {
-      ADD_FAILURE() << "no notice";
-      return None;
-    }
-    testsupport::TypeKey(display_, XK_Return);
-    return WaitForMainWindow(limit);
+    return testsupport::DismissNotice(display_, limit);
   }
 
   std::unique_ptr<testsupport::XvfbServer> server_;

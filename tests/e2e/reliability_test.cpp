@@ -9,6 +9,7 @@
 #include <thread>
 #include <tuple>
 
+#include "e2e.h"
 #include "tests/support/desktop.h"
 #include "tests/support/process.h"
 #include "tests/support/screen.h"
@@ -17,32 +18,15 @@
 namespace {
 
 using namespace std::chrono_literals;
+using testsupport::magenta;
 using testsupport::Process;
-
-constexpr std::uint32_t magenta = 0xFF00FF;
-constexpr std::uint32_t white = 0xFFFFFF;
-
-std::string ProgramPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+using testsupport::white;
 
 // Starts a program and dismisses its notice; returns its main window, known
 // from any earlier instance's by taking the keyboard.
 Window StartAnimation(Display* display, const std::string& name, std::unique_ptr<Process>& program) {
   program = std::make_unique<Process>(std::vector<std::string>{ProgramPath(name)});
-  if (testsupport::WaitForWindow(display, "test", nullptr, 5s) == None) {
-    return None;
-  }
-  testsupport::TypeKey(display, XK_Return);
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    Window focus;
-    int revert;
-    XGetInputFocus(display, &focus, &revert);
-    if (testsupport::IsMainWindow(display, focus)) {
-      return focus;
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  return None;
+  return testsupport::DismissNotice(display);
 }
 
 struct Screen {

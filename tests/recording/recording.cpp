@@ -1,5 +1,6 @@
 #include "tests/recording/recording.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -16,12 +17,13 @@ std::vector<std::vector<GpPointF>> polylines;
 std::map<const void*, std::string> names = {
     {screenDC, "hdc"},         {graphicsHandle, "graphics"}, {penHandle, "pen"}, {brushHandle, "brush"},
     {windowHandle, "window"},  {moduleHandle, "module"},     {iconHandle, "icon"},
+    {reinterpret_cast<const void*>(defaultToken), "token"},
 };
 
 struct Hex {
   std::uint64_t value;
 };
-struct Bits {
+struct Real {
   float value;
 };
 
@@ -43,10 +45,11 @@ std::string Format(Hex hex) {
   std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(hex.value));
   return text;
 }
-std::string Format(Bits bits) {
-  std::uint32_t pattern;
-  std::memcpy(&pattern, &bits.value, sizeof pattern);
-  return Format(Hex{pattern});
+// The shortest decimal that reads back as the same float32, marked with an f.
+std::string Format(Real bits) {
+  char text[32];
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text, bits.value);
+  return std::string(text, end.ptr) + "f";
 }
 std::string Format(long long number) { return std::to_string(number); }
 
@@ -54,7 +57,7 @@ template <typename... Arguments>
 void Record(const char* name, Arguments... arguments) {
   std::string call = name;
   call += "(";
-  const char* separator = "";
+  [[maybe_unused]] const char* separator = "";
   ((call += separator, call += Format(arguments), separator = ", "), ...);
   call += ")";
   calls.push_back(call);
@@ -84,7 +87,7 @@ void NameAddress(const void* address, const std::string& name) { names[address] 
 
 }  // namespace recording
 
-using recording::Bits;
+using recording::Real;
 using recording::Format;
 using recording::Hex;
 using recording::Record;
@@ -199,7 +202,9 @@ GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* 
   return Ok;
 }
 
-void WINGDIPAPI GdiplusShutdown(ULONG_PTR token) { Record("GdiplusShutdown", Hex{token}); }
+void WINGDIPAPI GdiplusShutdown(ULONG_PTR token) {
+  Record("GdiplusShutdown", reinterpret_cast<const void*>(token));
+}
 
 GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   Record("GdipCreateFromHDC", static_cast<const void*>(dc), static_cast<const void*>(graphics));
@@ -225,7 +230,7 @@ GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPoin
 }
 
 GpStatus WINGDIPAPI GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen) {
-  Record("GdipCreatePen1", Hex{color}, Bits{width}, 0LL + unit, static_cast<const void*>(pen));
+  Record("GdipCreatePen1", Hex{color}, Real{width}, 0LL + unit, static_cast<const void*>(pen));
   *pen = recording::penHandle;
   return Ok;
 }
@@ -241,7 +246,7 @@ GpStatus WINGDIPAPI GdipSetPenColor(GpPen* pen, ARGB color) {
 }
 
 GpStatus WINGDIPAPI GdipSetPenWidth(GpPen* pen, REAL width) {
-  Record("GdipSetPenWidth", static_cast<const void*>(pen), Bits{width});
+  Record("GdipSetPenWidth", static_cast<const void*>(pen), Real{width});
   return Ok;
 }
 

@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cstring>
 #include <thread>
@@ -77,6 +78,26 @@ Window WaitForWindow(Display* display, const char* name, const char* windowClass
     const Window window = FindViewableWindow(display, name, windowClass);
     if (window != None || std::chrono::steady_clock::now() >= deadline) {
       return window;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+Window DismissNotice(Display* display, std::chrono::milliseconds limit) {
+  if (WaitForWindow(display, "test", nullptr, limit) == None) {
+    return None;
+  }
+  TypeKey(display, XK_Return);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    Window focus;
+    int revert;
+    XGetInputFocus(display, &focus, &revert);
+    if (IsMainWindow(display, focus)) {
+      return focus;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return None;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

@@ -17,6 +17,11 @@ bool IsMainWindow(Display* display, Window window);
 // Waits up to `limit` for such a window.
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit);
 
+// Waits for a program's notice, dismisses it with Return and waits for the
+// main window that then takes the keyboard; None if either does not come
+// within `limit`.
+Window DismissNotice(Display* display, std::chrono::milliseconds limit = std::chrono::seconds(5));
+
 void PressKey(Display* display, unsigned long keysym);
 void ReleaseKey(Display* display, unsigned long keysym);
 void TypeKey(Display* display, unsigned long keysym);

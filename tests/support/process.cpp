@@ -94,6 +94,13 @@ long ProcessStatusKiB(pid_t pid, const std::string& field) {
   return -1;
 }
 
+double CpuMilliseconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
+  double nanoseconds = 0;
+  stat >> nanoseconds;
+  return nanoseconds / 1e6;
+}
+
 std::string Process::Stdout() const { return ReadFile(stdoutPath_); }
 std::string Process::Stderr() const { return ReadFile(stderrPath_); }
 

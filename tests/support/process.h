@@ -35,4 +35,7 @@ class Process {
 // A memory figure of a running process from /proc/PID/status, such as "VmRSS" or "VmHWM", in KiB; -1 if absent.
 long ProcessStatusKiB(pid_t pid, const std::string& field);
 
+// Time the scheduler has run the process on a CPU, from /proc/PID/schedstat.
+double CpuMilliseconds(pid_t pid);
+
 }  // namespace testsupport

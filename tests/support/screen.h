@@ -10,6 +10,14 @@
 
 namespace testsupport {
 
+// The programs' colours as the screen shows them.
+constexpr std::uint32_t magenta = 0xFF00FF;
+constexpr std::uint32_t white = 0xFFFFFF;
+constexpr std::uint32_t cyan = 0x00FFFF;
+
+// A 1.2-pixel stroke with miter joins (limit 10) reaches at most 6 pixels past its points.
+constexpr double strokeReach = 8;
+
 struct Screenshot {
   int width = 0;
   int height = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "figure/figure.h"
+#include "golden.h"
 #include "render/render.h"
 #include "tests/recording/recording.h"
 
@@ -43,27 +44,3 @@ class ProgramTest : public testing::Test {
   }
 };
 
-// What the renderer calls, as the recording platform prints it.
-inline std::vector<std::string> InitDrawingCalls() {
-  return {"GetDC(null)",
-          "GdiplusStartup(&gdipToken, &startupInput, null)",
-          "GdipCreateFromHDC(hdc, &graphics)",
-          "GdipCreatePen1(0xFFFF00FF, 0x3F99999A, 2, &pen)",
-          "GdipSetPenLineJoin(pen, 0)",
-          "GdipCreateSolidFill(0xFF00FFFF, &brush)"};
-}
-
-inline std::vector<std::string> FrameCalls() {
-  std::vector<std::string> frame;
-  if (CLEARS_EVERY_FRAME) {
-    frame.push_back("GdipGraphicsClear(graphics, 0xFFFFFFFF)");
-  }
-  frame.insert(frame.end(), {"Sleep(500)", "GdipSetPenColor(pen, 0xFFFF00FF)", "GdipSetPenWidth(pen, 0x3F99999A)",
-                             "GdipDrawLines(graphics, pen, figurePoints, 18)"});
-  return frame;
-}
-
-inline std::vector<std::string> ShutdownDrawingCalls() {
-  return {"GdipDeleteBrush(brush)", "GdipDeletePen(pen)", "GdipDeleteGraphics(graphics)", "GdiplusShutdown(0x70C)",
-          "ReleaseDC(null, hdc)"};
-}

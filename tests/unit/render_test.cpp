@@ -12,7 +12,7 @@ class RenderTest : public ProgramTest {};
 
 TEST_F(RenderTest, InitDrawingTakesTheScreenAndCreatesGraphicsPenAndBrushInOrder) {
   InitDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(InitDrawingCalls()));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("init")));
   EXPECT_EQ(hdcScreen, recording::screenDC);
   EXPECT_EQ(gdipToken, recording::defaultToken);
   EXPECT_EQ(startupInput.GdiplusVersion, 1u);
@@ -26,13 +26,13 @@ TEST_F(RenderTest, EveryFrameStepsTheFigurePausesAndDrawsWithThePenSetAgain) {
   recording::Reset();
 
   DrawFrame();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(FrameCalls()));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("frame")));
   EXPECT_EQ(swapCursor, 4u);
 
   DrawFrame();
-  std::vector<std::string> twoFrames = FrameCalls();
-  const std::vector<std::string> second = FrameCalls();
-  twoFrames.insert(twoFrames.end(), second.begin(), second.end());
+  const std::vector<std::string> frame = GoldenCalls("frame");
+  std::vector<std::string> twoFrames = frame;
+  twoFrames.insert(twoFrames.end(), frame.begin(), frame.end());
   EXPECT_THAT(recording::Calls(), ElementsAreArray(twoFrames));
   EXPECT_EQ(swapCursor, 8u);
 }
@@ -58,7 +58,7 @@ TEST_F(RenderTest, ShutdownReleasesEverythingInReverseOrder) {
   InitDrawing();
   recording::Reset();
   ShutdownDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(ShutdownDrawingCalls()));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("shutdown")));
 }
 
 TEST_F(RenderTest, ShutdownWithoutATokenStillReleasesTheScreen) {
@@ -67,7 +67,7 @@ TEST_F(RenderTest, ShutdownWithoutATokenStillReleasesTheScreen) {
   EXPECT_EQ(gdipToken, 0u);
   recording::Reset();
   ShutdownDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAre("ReleaseDC(null, hdc)"));
+  EXPECT_THAT(recording::Calls(), ElementsAre(GoldenCalls("shutdown").back()));
 }
 
 }  // namespace

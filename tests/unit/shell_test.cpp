@@ -24,7 +24,7 @@ TEST_F(WndProcTest, EraseBackgroundIsAnsweredWithoutTouchingAnything) {
 
 TEST_F(WndProcTest, CreateSetsUpDrawing) {
   EXPECT_EQ(Send(WM_CREATE), 0);
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(InitDrawingCalls()));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("init")));
 }
 
 TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
@@ -32,15 +32,16 @@ TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
   recording::Reset();
   EXPECT_EQ(Send(WM_PAINT), 0);
   // Only the frame's own calls: no begin or end of painting, no validation.
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(FrameCalls()));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("frame")));
 }
 
 TEST_F(WndProcTest, DestroyReleasesDrawingThenPostsQuit) {
   Send(WM_CREATE);
   recording::Reset();
   EXPECT_EQ(Send(WM_DESTROY), 0);
-  std::vector<std::string> expected = ShutdownDrawingCalls();
-  expected.push_back("PostQuitMessage(0)");
+  std::vector<std::string> expected = GoldenCalls("shutdown");
+  const std::vector<std::string> quit = GoldenCalls("quit");
+  expected.insert(expected.end(), quit.begin(), quit.end());
   EXPECT_THAT(recording::Calls(), ElementsAreArray(expected));
 }
 
@@ -48,7 +49,7 @@ TEST_F(WndProcTest, ReleasingAnyKeyPostsQuitWithoutDestroying) {
   for (const WPARAM key : {WPARAM{0x1B}, WPARAM{'A'}, WPARAM{0x20}, WPARAM{0x70}}) {
     recording::Reset();
     EXPECT_EQ(Send(WM_KEYUP, key, 0xC0010001), 0);
-    EXPECT_THAT(recording::Calls(), ElementsAre("PostQuitMessage(0)")) << "key " << key;
+    EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("quit"))) << "key " << key;
   }
 }
 
@@ -87,12 +88,15 @@ TEST_F(WinMainTest, RegistersCreatesShowsUpdatesAndRunsTheLoop) {
       call = "RegisterClassExA(record)";
     }
   }
-  EXPECT_THAT(calls, ElementsAre("LoadIconA(module, #100)", "RegisterClassExA(record)",
-                                 "CreateWindowExA(0x0, \"test\", \"test\", 0x80880000, 0, 0, 800, 800, null, null, "
-                                 "module, null)",
-                                 "ShowWindow(window, 3)", "UpdateWindow(window)", "GetMessageA(msg, null, 0, 0)",
-                                 "TranslateMessage(0xF)", "DispatchMessageA(0xF)", "GetMessageA(msg, null, 0, 0)",
-                                 "TranslateMessage(0x101)", "DispatchMessageA(0x101)", "GetMessageA(msg, null, 0, 0)"));
+  // The notice and the module handle come before WinMain, in Start.
+  std::vector<std::string> expected = GoldenCalls("start");
+  expected.erase(expected.begin(), expected.begin() + 2);
+  const std::vector<std::string> show = GoldenCalls("show");
+  expected.insert(expected.end(), show.begin(), show.end());
+  expected.insert(expected.end(), {"GetMessageA(msg, null, 0, 0)", "TranslateMessage(0xF)", "DispatchMessageA(0xF)",
+                                   "GetMessageA(msg, null, 0, 0)", "TranslateMessage(0x101)", "DispatchMessageA(0x101)",
+                                   "GetMessageA(msg, null, 0, 0)"});
+  EXPECT_THAT(calls, ElementsAreArray(expected));
 }
 
 TEST_F(WinMainTest, FillsTheClassRecordFieldByField) {
@@ -144,11 +148,12 @@ TEST_F(WinMainTest, StartShowsTheNoticeFirstAndExitsWithWinMainsCode) {
   }
   EXPECT_EQ(exitCode, 0u);
   const std::vector<std::string>& calls = recording::Calls();
+  const std::vector<std::string> start = GoldenCalls("start");
   ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[0], "MessageBoxA(null, \"ESC for exit\", \"test\", 0x0)");
-  EXPECT_EQ(calls[1], "GetModuleHandleA(null)");
-  EXPECT_EQ(calls[2], "LoadIconA(module, #100)");
-  EXPECT_EQ(calls.back(), "ExitProcess(0)");
+  EXPECT_EQ(calls[0], start[0]);
+  EXPECT_EQ(calls[1], start[1]);
+  EXPECT_EQ(calls[2], start[2]);
+  EXPECT_EQ(calls.back(), GoldenCalls("exit").back());
   EXPECT_EQ(hInstance, recording::moduleHandle);
 }
 

@@ -8,7 +8,8 @@ import os
 import sys
 import unittest
 
-from pe_image import read_pe, symbol_address
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+from pe_image import read_pe, symbol_address  # noqa: E402
 
 BUILD_DIR = sys.argv.pop(1)
 KIND = sys.argv.pop(1)

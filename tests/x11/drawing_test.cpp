@@ -18,13 +18,12 @@ namespace {
 using testsupport::CaptureScreen;
 using testsupport::ColorNear;
 using testsupport::DistanceToPolyline;
+using testsupport::magenta;
 using testsupport::Screenshot;
+using testsupport::strokeReach;
+using testsupport::white;
 
-constexpr std::uint32_t magenta = 0xFF00FF;
-constexpr std::uint32_t white = 0xFFFFFF;
 constexpr std::uint32_t windowColor = 0x203040;
-// A 1.2-pixel stroke with miter joins (limit 10) reaches at most 6 pixels past its points.
-constexpr double strokeReach = 8;
 
 std::vector<GpPointF> CurrentFigure() { return std::vector<GpPointF>(figurePoints, figurePoints + figurePointCount); }
 

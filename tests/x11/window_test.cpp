@@ -169,8 +169,7 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
 TEST_F(WindowTest, AltF4BecomesACloseRequest) {
   Create();
   delivered.clear();
-  constexpr LPARAM altDown = 1L << 29;
-  DefWindowProcA(window_, WM_SYSKEYDOWN, VK_F4, altDown | 1);
+  DefWindowProcA(window_, WM_SYSKEYDOWN, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16 | 1);
   EXPECT_TRUE(delivered.empty());
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_SYSCOMMAND));
   EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));

@@ -5,21 +5,13 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
+
+from testsupport import Xvfb, wait_until
 
 WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 
 WM_KEYUP, WM_CLOSE, WM_COMMAND, IDOK, VK_ESCAPE = 0x101, 0x10, 0x111, 1, 0x1B
-
-
-def wait_until(condition, limit, what):
-    deadline = time.monotonic() + limit
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.2)
-    raise AssertionError(f"gave up after {limit} s waiting for {what}")
 
 
 class WineRun:
@@ -35,13 +27,8 @@ class WineRun:
         self.trace_path = os.path.join(self.work, "relay.log")
 
     def start_display(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            self.env["DISPLAY"] = ":" + pipe.readline().strip()
+        self.server = Xvfb()
+        self.env["DISPLAY"] = self.server.display
 
     def post(self, window_class, title, message, wparam=0):
         return subprocess.run([WINE, self.helper, window_class, title, f"{message:x}", f"{wparam:x}"], env=self.env,
@@ -77,6 +64,5 @@ class WineRun:
         subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=60)
         if self.server:
-            self.server.kill()
-            self.server.wait()
+            self.server.close()
         shutil.rmtree(self.work, ignore_errors=True)

@@ -1,0 +1,15 @@
+// Questions about X events that more than one part of the layer asks.
+#pragma once
+
+#include <X11/Xlib.h>
+
+namespace x11 {
+
+// A window manager's request to close the window: WM_DELETE_WINDOW.
+bool IsCloseRequest(const XEvent& event);
+
+// Waits for the next event reported on that window, of that type if one is
+// given; events for other windows, or of other types, stay queued.
+XEvent NextEventFor(Display* dpy, Window window, int type = 0);
+
+}  // namespace x11

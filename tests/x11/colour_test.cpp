@@ -1,0 +1,69 @@
+// Colours through the X11 layer onto a screen of the depth given on the
+// command line, read back channel by channel: a colour whose red, green and
+// blue all differ tells them apart.
+//
+//   x11_colour_test DEPTH
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "tests/support/screen.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+int depth = 24;
+
+// What the screen keeps of an 8-bit channel under the mask, read back as CaptureScreen does.
+std::uint32_t Kept(std::uint32_t value, unsigned long mask) {
+  const int bits = __builtin_popcountl(mask);
+  const std::uint32_t maximum = (1u << bits) - 1;
+  return (value >> (8 - bits)) * 255 / maximum;
+}
+
+std::uint32_t AsShown(ARGB color, const Visual& visual) {
+  return Kept((color >> 16) & 0xFF, visual.red_mask) << 16 | Kept((color >> 8) & 0xFF, visual.green_mask) << 8 |
+         Kept(color & 0xFF, visual.blue_mask);
+}
+
+TEST(ColourTest, ClearAndPenColoursKeepRedGreenAndBlueApart) {
+  const testsupport::XvfbServer server(320, 240, depth);
+  Display* observer = XOpenDisplay(server.Display().c_str());
+  ASSERT_NE(observer, nullptr);
+  const Visual& visual = *DefaultVisual(observer, DefaultScreen(observer));
+
+  const GdiplusStartupInput input{1, nullptr, 0, 0};
+  ULONG_PTR token = 0;
+  GdiplusStartup(&token, &input, nullptr);
+  const HDC dc = GetDC(nullptr);
+  GpGraphics* graphics = nullptr;
+  GpPen* pen = nullptr;
+  GdipCreateFromHDC(dc, &graphics);
+  constexpr ARGB background = 0xFFC08030;
+  constexpr ARGB ink = 0xFF3080C0;
+  GdipCreatePen1(ink, 9.0f, UnitPixel, &pen);
+  ASSERT_EQ(GdipGraphicsClear(graphics, background), Ok);
+  const GpPointF line[] = {{40, 120}, {280, 120}};
+  ASSERT_EQ(GdipDrawLines(graphics, pen, line, 2), Ok);
+
+  const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+  EXPECT_EQ(shot.At(10, 10), AsShown(background, visual)) << std::hex << shot.At(10, 10);
+  EXPECT_EQ(shot.At(160, 120), AsShown(ink, visual)) << std::hex << shot.At(160, 120);
+
+  GdipDeletePen(pen);
+  GdipDeleteGraphics(graphics);
+  GdiplusShutdown(token);
+  ReleaseDC(nullptr, dc);
+  XCloseDisplay(observer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc > 1) {
+    depth = std::atoi(argv[1]);
+  }
+  return RUN_ALL_TESTS();
+}
