@@ -24,7 +24,7 @@ GpStatus Create(HandleTable<T>& table, T object, T** handle) {
   if (!GdiplusStarted()) {
     return GdiplusNotInitialized;
   }
-  *handle = table.Add(std::make_unique<T>(object));
+  *handle = table.Add(std::make_unique<T>(std::move(object)));
   return Ok;
 }
 
@@ -65,7 +65,7 @@ GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   if (!x11::IsLiveDC(dc)) {
     return InvalidParameter;
   }
-  return Create(x11::graphicsTable, GpGraphics{dc}, graphics);
+  return Create(x11::graphicsTable, GpGraphics{dc, nullptr}, graphics);
 }
 
 GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics* graphics) { return Delete(x11::graphicsTable, graphics); }

@@ -1,10 +1,15 @@
 // The GDI+ objects behind the flat interface's handles.
 #pragma once
 
+#include <memory>
+
 #include "platform/platform.h"
+#include "platform/x11/stroke_canvas.h"
 
 struct GpGraphics {
   HDC dc;
+  // Made at the first stroke and kept until the graphics object is deleted.
+  std::unique_ptr<x11::StrokeCanvas> canvas;
 };
 
 struct GpPen {
