@@ -11,6 +11,19 @@ namespace {
 
 Keyboard keyboard;
 
+// Without detectable auto-repeat a held key sends a release and a press at
+// the same moment, over and over: such a release is no release.
+bool IsAutoRepeatRelease(Display* dpy, const XEvent& event) {
+  constexpr Time sameMoment = 20;
+  if (event.type != KeyRelease || DetectableAutoRepeat() || XEventsQueued(dpy, QueuedAfterReading) == 0) {
+    return false;
+  }
+  XEvent next;
+  XPeekEvent(dpy, &next);
+  return next.type == KeyPress && next.xkey.keycode == event.xkey.keycode &&
+         next.xkey.time - event.xkey.time < sameMoment;
+}
+
 void QueueEvent(const XEvent& event) {
   switch (event.type) {
     case KeyPress:
@@ -39,7 +52,9 @@ void ReadPendingInput(Display* dpy) {
   while (XPending(dpy) > 0) {
     XEvent event;
     XNextEvent(dpy, &event);
-    QueueEvent(event);
+    if (!IsAutoRepeatRelease(dpy, event)) {
+      QueueEvent(event);
+    }
   }
 }
 
