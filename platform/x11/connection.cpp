@@ -1,7 +1,7 @@
 #include "platform/x11/connection.h"
 
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
+#include <X11/extensions/Xrender.h>
 
 #include <cerrno>
 #include <csignal>
@@ -15,6 +15,7 @@ namespace {
 Display* display;
 AtomTable atoms;
 bool detectableAutoRepeat;
+ErrorTrap* innermostTrap;
 
 [[noreturn]] void ExitWithMessage(const char* what) {
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what);
@@ -22,6 +23,15 @@ bool detectableAutoRepeat;
 }
 
 int OnConnectionLost(Display*) { ExitWithMessage("lost the connection to the X display"); }
+
+// Drawing needs RENDER, with formats for the screen and for an 8-bit mask.
+bool CanRender(Display* dpy) {
+  int eventBase = 0;
+  int errorBase = 0;
+  return XRenderQueryExtension(dpy, &eventBase, &errorBase) &&
+         XRenderFindVisualFormat(dpy, DefaultVisual(dpy, DefaultScreen(dpy))) != nullptr &&
+         XRenderFindStandardFormat(dpy, PictStandardA8) != nullptr;
+}
 
 void InternAtoms(Display* dpy) {
   struct Name {
@@ -32,6 +42,7 @@ void InternAtoms(Display* dpy) {
       {&AtomTable::WM_PROTOCOLS, "WM_PROTOCOLS"},
       {&AtomTable::WM_DELETE_WINDOW, "WM_DELETE_WINDOW"},
       {&AtomTable::MOTIF_WM_HINTS, "_MOTIF_WM_HINTS"},
+      {&AtomTable::NET_ACTIVE_WINDOW, "_NET_ACTIVE_WINDOW"},
       {&AtomTable::NET_SUPPORTING_WM_CHECK, "_NET_SUPPORTING_WM_CHECK"},
       {&AtomTable::NET_WM_STATE, "_NET_WM_STATE"},
       {&AtomTable::NET_WM_STATE_MAXIMIZED_VERT, "_NET_WM_STATE_MAXIMIZED_VERT"},
@@ -54,6 +65,42 @@ void InternAtoms(Display* dpy) {
 
 }  // namespace
 
+int OnError(Display* dpy, XErrorEvent* error) {
+  if (innermostTrap != nullptr) {
+    innermostTrap->caught_ = true;
+    return 0;
+  }
+  char what[160];
+  XGetErrorText(dpy, error->error_code, what, sizeof what);
+  char request[80];
+  if (error->request_code < 128) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%d", error->request_code);
+    XGetErrorDatabaseText(dpy, "XRequest", code, code, request, sizeof request);
+  } else {
+    std::snprintf(request, sizeof request, "extension request %d.%d", error->request_code, error->minor_code);
+  }
+  char message[280];
+  std::snprintf(message, sizeof message, "X error %s in %s", what, request);
+  ExitWithMessage(message);
+}
+
+ErrorTrap::ErrorTrap() : outer_(innermostTrap) {
+  // Errors of earlier requests are judged without this trap.
+  XSync(Connection(), False);
+  innermostTrap = this;
+}
+
+ErrorTrap::~ErrorTrap() {
+  XSync(Connection(), False);
+  innermostTrap = outer_;
+}
+
+bool ErrorTrap::Caught() {
+  XSync(Connection(), False);
+  return caught_;
+}
+
 Display* Connection() {
   if (display != nullptr) {
     return display;
@@ -68,6 +115,10 @@ Display* Connection() {
     std::exit(1);
   }
   XSetIOErrorHandler(OnConnectionLost);
+  XSetErrorHandler(OnError);
+  if (!CanRender(display)) {
+    ExitWithMessage("the X display cannot render: it has no RENDER extension");
+  }
   InternAtoms(display);
   // Holding a key must not look like a stream of releases.
   Bool supported = False;
@@ -83,22 +134,6 @@ const AtomTable& Atoms() {
 bool DetectableAutoRepeat() {
   Connection();
   return detectableAutoRepeat;
-}
-
-bool HasWindowManager() {
-  Display* dpy = Connection();
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  const int status = XGetWindowProperty(dpy, DefaultRootWindow(dpy), atoms.NET_SUPPORTING_WM_CHECK, 0, 1, False,
-                                        XA_WINDOW, &type, &format, &count, &remaining, &data);
-  const bool found = status == Success && count == 1;
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return found;
 }
 
 }  // namespace x11

@@ -1,8 +1,24 @@
 #include "platform/x11/events.h"
 
+#include <poll.h>
+
 #include "platform/x11/connection.h"
 
 namespace x11 {
+namespace {
+
+struct Wanted {
+  Window window;
+  int type;
+};
+
+Bool IsWanted(Display*, XEvent* candidate, XPointer argument) {
+  const Wanted& wanted = *reinterpret_cast<const Wanted*>(argument);
+  return candidate->xany.window == wanted.window && (wanted.type == 0 || candidate->type == wanted.type) ? True
+                                                                                                         : False;
+}
+
+}  // namespace
 
 bool IsCloseRequest(const XEvent& event) {
   const AtomTable& atoms = Atoms();
@@ -11,19 +27,27 @@ bool IsCloseRequest(const XEvent& event) {
 }
 
 XEvent NextEventFor(Display* dpy, Window window, int type) {
-  struct Wanted {
-    Window window;
-    int type;
-  } wanted{window, type};
+  Wanted wanted{window, type};
   XEvent event;
-  XIfEvent(
-      dpy, &event,
-      [](Display*, XEvent* candidate, XPointer argument) {
-        const Wanted& w = *reinterpret_cast<const Wanted*>(argument);
-        return candidate->xany.window == w.window && (w.type == 0 || candidate->type == w.type) ? True : False;
-      },
-      reinterpret_cast<XPointer>(&wanted));
+  XIfEvent(dpy, &event, IsWanted, reinterpret_cast<XPointer>(&wanted));
   return event;
+}
+
+bool WaitForEventFor(Display* dpy, Window window, int type, std::chrono::milliseconds limit) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + limit;
+  Wanted wanted{window, type};
+  XEvent event;
+  XFlush(dpy);
+  while (XCheckIfEvent(dpy, &event, IsWanted, reinterpret_cast<XPointer>(&wanted)) == False) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) {
+      return false;
+    }
+    pollfd connection{ConnectionNumber(dpy), POLLIN, 0};
+    poll(&connection, 1, static_cast<int>(left));
+  }
+  return true;
 }
 
 }  // namespace x11

@@ -3,6 +3,8 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
+
 namespace x11 {
 
 // A window manager's request to close the window: WM_DELETE_WINDOW.
@@ -11,5 +13,11 @@ bool IsCloseRequest(const XEvent& event);
 // Waits for the next event reported on that window, of that type if one is
 // given; events for other windows, or of other types, stay queued.
 XEvent NextEventFor(Display* dpy, Window window, int type = 0);
+
+// The same, but for no longer than `limit`: whether the event came.
+bool WaitForEventFor(Display* dpy, Window window, int type, std::chrono::milliseconds limit);
+
+// How long to wait for a window manager to act on a request.
+constexpr std::chrono::milliseconds windowManagerPatience{1000};
 
 }  // namespace x11

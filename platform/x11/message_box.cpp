@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/events.h"
+#include "platform/x11/window_manager.h"
 
 namespace x11 {
 namespace {
@@ -73,6 +74,7 @@ Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
                   reinterpret_cast<unsigned char*>(&dialogType), 1);
   Atom deleteWindow = atoms.WM_DELETE_WINDOW;
   XSetWMProtocols(dpy, box, &deleteWindow, 1);
+  MarkFocusable(box);
   XSelectInput(dpy, box, ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                              StructureNotifyMask);
   return box;
@@ -89,8 +91,11 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
     XEvent event = NextEventFor(dpy, box);
     switch (event.type) {
       case MapNotify:
-        XSetInputFocus(dpy, box, RevertToParent, CurrentTime);
+        Activate(box);
         break;
+      case DestroyNotify:
+        // Another client closed it.
+        return;
       case Expose:
         if (event.xexpose.count == 0) {
           Draw(dpy, box, gc, font, layout, text);
@@ -140,7 +145,10 @@ INT WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
   const Window box = x11::CreateBox(dpy, layout, caption);
   XMapRaised(dpy, box);
   x11::RunBox(dpy, box, gc, *font, layout, text);
-  XDestroyWindow(dpy, box);
+  {
+    const x11::ErrorTrap boxMayBeGone;
+    XDestroyWindow(dpy, box);
+  }
   XFreeFontInfo(nullptr, font, 1);
   XFreeGC(dpy, gc);
   XFlush(dpy);

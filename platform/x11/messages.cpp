@@ -43,6 +43,14 @@ void QueueEvent(const XEvent& event) {
       }
       return;
     }
+    case DestroyNotify: {
+      // Another client destroyed the window: it is gone for the program too.
+      const HWND window = FindWindow(event.xdestroywindow.window);
+      if (window != nullptr) {
+        WindowDestroyed(window);
+      }
+      return;
+    }
     default:
       return;
   }

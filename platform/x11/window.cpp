@@ -11,6 +11,7 @@
 #include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
 #include "platform/x11/message_queue.h"
+#include "platform/x11/window_manager.h"
 
 namespace x11 {
 namespace {
@@ -60,11 +61,18 @@ void PlaceWindow(Display* dpy, Window xid, int x, int y, int width, int height) 
   XSetWMNormalHints(dpy, xid, &hints);
 }
 
-void RequestMaximized(Display* dpy, Window xid) {
-  const AtomTable& atoms = Atoms();
-  const Atom states[2] = {atoms.NET_WM_STATE_MAXIMIZED_VERT, atoms.NET_WM_STATE_MAXIMIZED_HORZ};
-  XChangeProperty(dpy, xid, atoms.NET_WM_STATE, XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(states), 2);
+void Destroy(HWND window, bool xWindowLives) {
+  if (!windows.Contains(window)) {
+    return;
+  }
+  window->procedure(window, WM_DESTROY, 0, 0);
+  ThreadQueue().Forget(window);
+  const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
+  if (destroyed != nullptr && xWindowLives) {
+    // Another client may destroy it first.
+    ErrorTrap trap;
+    XDestroyWindow(Connection(), destroyed->xid);
+  }
 }
 
 }  // namespace
@@ -75,18 +83,9 @@ HWND FindWindow(Window xid) {
 
 bool IsLiveWindow(HWND window) { return windows.Contains(window); }
 
-void DestroyWindow(HWND window) {
-  if (!windows.Contains(window)) {
-    return;
-  }
-  window->procedure(window, WM_DESTROY, 0, 0);
-  ThreadQueue().Forget(window);
-  const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
-  if (destroyed != nullptr) {
-    XDestroyWindow(Connection(), destroyed->xid);
-    XFlush(Connection());
-  }
-}
+void DestroyWindow(HWND window) { Destroy(window, true); }
+
+void WindowDestroyed(HWND window) { Destroy(window, false); }
 
 }  // namespace x11
 
@@ -125,10 +124,11 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
   if ((style & WS_POPUP) != 0) {
     x11::RemoveDecorations(dpy, xid);
   }
+  x11::MarkFocusable(xid);
   // As on Windows, the window exists for every other program once this returns.
   XSync(dpy, False);
 
-  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure}));
+  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure, false}));
   x11::ThreadQueue().Invalidate(window);
   // As on Windows, a window procedure that answers WM_CREATE with -1 refuses the window.
   if (window->procedure(window, WM_CREATE, 0, 0) == -1) {
@@ -143,24 +143,26 @@ BOOL WINAPI ShowWindow(HWND window, INT showCommand) {
     return FALSE;
   }
   Display* dpy = x11::Connection();
-  XWindowAttributes current{};
-  XGetWindowAttributes(dpy, window->xid, &current);
-  const BOOL wasVisible = current.map_state != IsUnmapped;
+  const BOOL wasVisible = window->visible ? TRUE : FALSE;
+  const bool managed = x11::HasWindowManager();
   if (showCommand == SW_SHOWMAXIMIZED) {
-    x11::RequestMaximized(dpy, window->xid);
+    x11::RequestMaximized(window->xid, window->visible);
     // With no window manager to honour the request, cover the screen ourselves.
-    if (!x11::HasWindowManager()) {
+    if (!managed) {
       XMoveResizeWindow(dpy, window->xid, 0, 0, static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))),
                         static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))));
     }
   }
-  if (!wasVisible) {
+  if (!window->visible) {
     XMapRaised(dpy, window->xid);
-    x11::NextEventFor(dpy, window->xid, MapNotify);
+    window->visible = true;
+    // A window manager maps the window when it has framed it; it activates only windows it manages.
+    if (managed) {
+      x11::WaitForEventFor(dpy, window->xid, MapNotify, x11::windowManagerPatience);
+    }
   }
   // A newly shown window is the active one and gets the keyboard.
-  XSetInputFocus(dpy, window->xid, RevertToParent, CurrentTime);
-  XFlush(dpy);
+  x11::Activate(window->xid);
   return wasVisible;
 }
 

@@ -8,6 +8,7 @@
 struct HWND__ {
   Window xid;
   WNDPROC procedure;
+  bool visible;
 };
 
 namespace x11 {
@@ -18,5 +19,8 @@ bool IsLiveWindow(HWND window);
 
 // Sends WM_DESTROY and then removes the window and its X window.
 void DestroyWindow(HWND window);
+
+// The same for a window whose X window another client has destroyed.
+void WindowDestroyed(HWND window);
 
 }  // namespace x11

@@ -200,6 +200,16 @@ TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
 
+TEST_P(ProgramTest, AWindowDestroyedFromOutsideEndsTheProgramWithZero) {
+  const Window main = StartAnimation();
+  ASSERT_NE(main, None);
+  std::this_thread::sleep_for(700ms);
+  XDestroyWindow(display_, main);
+  XSync(display_, False);
+  EXPECT_EQ(program_->WaitForExit(3s), 0) << program_->Stderr();
+  EXPECT_EQ(program_->Stderr(), "");
+}
+
 TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
   ASSERT_NE(StartAnimation(), None);
   std::this_thread::sleep_for(700ms);
@@ -220,6 +230,15 @@ TEST(NoDisplayTest, BothProgramsSayWhyAndExitWithOne) {
     Process program({"env", "DISPLAY=:7391", ProgramPath(name)});
     EXPECT_EQ(program.WaitForExit(5s), 1) << name;
     EXPECT_EQ(program.Stderr(), std::string(name) + ": cannot open X display \":7391\"\n");
+  }
+}
+
+TEST(NoDisplayTest, WithoutRenderBothProgramsSayWhyAndExitWithOneBeforeTheNotice) {
+  const testsupport::XvfbServer server(640, 480, 24, {"-extension", "RENDER"});
+  for (const char* name : {"overdraw", "cleardraw"}) {
+    Process program({ProgramPath(name)});
+    EXPECT_EQ(program.WaitForExit(5s), 1) << name;
+    EXPECT_EQ(program.Stderr(), std::string(name) + ": the X display cannot render: it has no RENDER extension\n");
   }
 }
 

@@ -13,13 +13,19 @@
 
 namespace testsupport {
 
-XvfbServer::XvfbServer(int width, int height, int depth) {
+XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::string>& options) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) {
     throw std::runtime_error("pipe failed");
   }
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
   const std::string fd = std::to_string(pipeFds[1]);
+  std::vector<const char*> argv = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+                                   "-noreset"};
+  for (const std::string& option : options) {
+    argv.push_back(option.c_str());
+  }
+  argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     // The server must neither outlive the test nor hold the test runner's output open.
@@ -28,8 +34,7 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
     dup2(devNull, STDOUT_FILENO);
     dup2(devNull, STDERR_FILENO);
     close(pipeFds[0]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
-           static_cast<char*>(nullptr));
+    execvp(argv[0], const_cast<char* const*>(argv.data()));
     _exit(127);
   }
   close(pipeFds[1]);

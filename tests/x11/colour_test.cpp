@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "platform/x11/connection.h"
 #include "tests/support/screen.h"
 #include "tests/support/xvfb.h"
 
@@ -46,6 +47,8 @@ TEST(ColourTest, ClearAndPenColoursKeepRedGreenAndBlueApart) {
   ASSERT_EQ(GdipGraphicsClear(graphics, background), Ok);
   const GpPointF line[] = {{40, 120}, {280, 120}};
   ASSERT_EQ(GdipDrawLines(graphics, pen, line, 2), Ok);
+  // The layer's drawing is done once the server has answered it.
+  XSync(x11::Connection(), False);
 
   const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
   EXPECT_EQ(shot.At(10, 10), AsShown(background, visual)) << std::hex << shot.At(10, 10);

@@ -166,6 +166,20 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   XSetErrorHandler(nullptr);
 }
 
+TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  XDestroyWindow(observer_, window_->xid);
+  XSync(observer_, False);
+  XSync(x11::Connection(), False);
+  delivered.clear();
+  PostQuitMessage(0);
+  MSG quit{};
+  EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(Messages(), std::vector<UINT>{WM_DESTROY});
+  EXPECT_FALSE(x11::IsLiveWindow(window_));
+}
+
 TEST_F(WindowTest, AltF4BecomesACloseRequest) {
   Create();
   delivered.clear();

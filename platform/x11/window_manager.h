@@ -1,0 +1,26 @@
+// Talking to whatever manages the desktop the way EWMH says: whether a
+// window manager runs, and asking it to maximize and activate windows.
+#pragma once
+
+#include <X11/Xlib.h>
+
+namespace x11 {
+
+// Whether a window manager runs: the root's _NET_SUPPORTING_WM_CHECK names
+// a window whose own property names itself. A manager that has exited
+// leaves the root's property behind, naming a window that is gone.
+bool HasWindowManager();
+
+// Asks for the window to be maximized: through its state before it is
+// mapped, with a request to the window manager once it is.
+void RequestMaximized(Window window, bool mapped);
+
+// Tells window managers that the window takes the keyboard when activated.
+void MarkFocusable(Window window);
+
+// Gives the window the keyboard the way the desktop expects: a window
+// manager is asked to activate it; without one the focus is set, once the
+// window can take it.
+void Activate(Window window);
+
+}  // namespace x11
