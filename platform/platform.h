@@ -34,6 +34,8 @@ typedef std::intptr_t LRESULT;
 typedef std::uintptr_t ULONG_PTR;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
+// A UTF-16 unit, as WCHAR is on Windows.
+typedef char16_t WCHAR;
 
 typedef struct HWND__* HWND;
 typedef struct HDC__* HDC;
@@ -174,20 +176,33 @@ struct GdiplusStartupInput {
 };
 struct GdiplusStartupOutput;
 
+struct RectF {
+  REAL X;
+  REAL Y;
+  REAL Width;
+  REAL Height;
+};
+
 struct GpGraphics;
 struct GpPen;
 struct GpBrush;
 typedef GpBrush GpSolidFill;
+struct GpFontCollection;
+struct GpFontFamily;
+struct GpFont;
+struct GpStringFormat;
 
 enum GpStatus : INT {
   Ok = 0,
   GenericError = 1,
   InvalidParameter = 2,
+  FontFamilyNotFound = 14,
   UnsupportedGdiplusVersion = 17,
   GdiplusNotInitialized = 18,
 };
 
 enum GpUnit : INT { UnitPixel = 2 };
+enum FontStyle : INT { FontStyleRegular = 0 };
 enum GpLineJoin : INT { LineJoinMiter = 0, LineJoinBevel = 1, LineJoinRound = 2, LineJoinMiterClipped = 3 };
 
 extern "C" {
@@ -225,10 +240,20 @@ WINIMPORT GpStatus WINGDIPAPI GdipSetPenWidth(GpPen* pen, REAL width);
 WINIMPORT GpStatus WINGDIPAPI GdipSetPenLineJoin(GpPen* pen, GpLineJoin lineJoin);
 WINIMPORT GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush);
 WINIMPORT GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush);
+WINIMPORT GpStatus WINGDIPAPI GdipCreateFontFamilyFromName(const WCHAR* name, GpFontCollection* fontCollection,
+                                                           GpFontFamily** fontFamily);
+WINIMPORT GpStatus WINGDIPAPI GdipDeleteFontFamily(GpFontFamily* fontFamily);
+WINIMPORT GpStatus WINGDIPAPI GdipCreateFont(const GpFontFamily* fontFamily, REAL emSize, INT style, GpUnit unit,
+                                             GpFont** font);
+WINIMPORT GpStatus WINGDIPAPI GdipDeleteFont(GpFont* font);
+WINIMPORT GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, INT length, const GpFont* font,
+                                             const RectF* layoutRect, const GpStringFormat* stringFormat,
+                                             const GpBrush* brush);
 }
 
 #if defined(_WIN32)
 static_assert(sizeof(WNDCLASSEXA) == (sizeof(void*) == 4 ? 48 : 80), "WNDCLASSEXA layout");
 static_assert(sizeof(MSG) == (sizeof(void*) == 4 ? 28 : 48), "MSG layout");
 static_assert(sizeof(GdiplusStartupInput) == (sizeof(void*) == 4 ? 16 : 24), "GdiplusStartupInput layout");
+static_assert(sizeof(WCHAR) == sizeof(wchar_t), "WCHAR is a UTF-16 unit");
 #endif

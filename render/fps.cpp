@@ -7,7 +7,7 @@ const REAL fpsStep = 1.0f;
 REAL fpsLastReport;
 REAL fpsFrames;
 char fpsText[fpsTextSize];
-WORD fpsTextW[fpsTextWSize];
+WCHAR fpsTextW[fpsTextWSize];
 
 void UpdateFps() {
   // The 32-bit tick count and the 24-bit factor multiply exactly in extended

@@ -31,4 +31,12 @@ extern const REAL fpsStep;
 extern REAL fpsLastReport;
 extern REAL fpsFrames;
 extern char fpsText[fpsTextSize];
-extern WORD fpsTextW[fpsTextWSize];
+extern WCHAR fpsTextW[fpsTextWSize];
+
+// With the frame-rate meter built in, every frame shows the meter's text in
+// the top-left corner of the screen, in this font, with the brush.
+extern const WCHAR fpsFontName[];
+extern const REAL fpsFontSize;
+extern const RectF fpsTextRect;
+extern GpFontFamily* fontFamily;
+extern GpFont* font;

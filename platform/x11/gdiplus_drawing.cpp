@@ -1,8 +1,7 @@
-// Drawing on the screen: cairo rasterises the stroke into a coverage mask
-// over the polyline's bounding box, and XRender composites the pen colour
-// through that mask onto the screen device context.
+// Clearing the screen and drawing polylines on it: cairo rasterises the
+// stroke into a coverage mask over the polyline's bounding box, and XRender
+// composites the pen colour through that mask.
 #include <algorithm>
-#include <cmath>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/gdiplus_objects.h"
@@ -10,6 +9,17 @@
 
 namespace x11 {
 namespace {
+
+cairo_line_join_t ToCairoJoin(GpLineJoin join) {
+  switch (join) {
+    case LineJoinBevel:
+      return CAIRO_LINE_JOIN_BEVEL;
+    case LineJoinRound:
+      return CAIRO_LINE_JOIN_ROUND;
+    default:
+      return CAIRO_LINE_JOIN_MITER;
+  }
+}
 
 // The pixels a stroke through the points can touch, cut to the screen.
 Box StrokeBounds(const GpPointF* points, INT count, REAL penWidth, const HDC__& dc) {
@@ -24,18 +34,7 @@ Box StrokeBounds(const GpPointF* points, INT count, REAL penWidth, const HDC__& 
     bottom = std::max(bottom, points[i].Y);
   }
   const float reach = penWidth * penMiterLimit / 2 + 2;
-  // Written so that a NaN coordinate lands on an edge instead of in an integer conversion.
-  const auto clamp = [](float value, int limit) {
-    if (!(value > 0)) {
-      return 0;
-    }
-    return value < static_cast<float>(limit) ? static_cast<int>(value) : limit;
-  };
-  const int x0 = clamp(std::floor(left - reach), dc.width);
-  const int y0 = clamp(std::floor(top - reach), dc.height);
-  const int x1 = clamp(std::ceil(right + reach), dc.width);
-  const int y1 = clamp(std::ceil(bottom + reach), dc.height);
-  return Box{x0, y0, x1 - x0, y1 - y0};
+  return ScreenBox(left - reach, top - reach, right + reach, bottom + reach, dc);
 }
 
 }  // namespace
@@ -47,8 +46,14 @@ GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color) {
   }
   Display* dpy = x11::Connection();
   const XRenderColor renderColor = x11::ToRenderColor(color);
-  XRenderFillRectangle(dpy, PictOpSrc, graphics->dc->picture, &renderColor, 0, 0, graphics->dc->width,
-                       graphics->dc->height);
+  const HDC__& dc = *graphics->dc;
+  for (const Picture target : {dc.ink, dc.screen}) {
+    if (target != None) {
+      XRenderFillRectangle(dpy, PictOpSrc, target, &renderColor, 0, 0, static_cast<unsigned>(dc.width),
+                           static_cast<unsigned>(dc.height));
+    }
+  }
+  x11::Present(0, 0, dc.width, dc.height);
   XFlush(dpy);
   return Ok;
 }
@@ -58,19 +63,21 @@ GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPoin
       points == nullptr || count < 2) {
     return InvalidParameter;
   }
-  const HDC__& dc = *graphics->dc;
-  const x11::Box box = x11::StrokeBounds(points, count, pen->width, dc);
+  const x11::Box box = x11::StrokeBounds(points, count, pen->width, *graphics->dc);
   if (box.width == 0 || box.height == 0) {
     return Ok;
   }
-  Display* dpy = x11::Connection();
-  if (graphics->canvas == nullptr) {
-    graphics->canvas = std::make_unique<x11::StrokeCanvas>(dpy);
+  x11::Canvas& canvas = x11::CanvasOf(*graphics);
+  cairo_t* cr = canvas.Begin(box);
+  cairo_set_line_width(cr, pen->width);
+  cairo_set_line_join(cr, x11::ToCairoJoin(pen->lineJoin));
+  cairo_set_miter_limit(cr, x11::penMiterLimit);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  cairo_move_to(cr, points[0].X, points[0].Y);
+  for (INT i = 1; i < count; ++i) {
+    cairo_line_to(cr, points[i].X, points[i].Y);
   }
-  x11::StrokeCanvas& canvas = *graphics->canvas;
-  canvas.Rasterise(points, count, pen->width, pen->lineJoin, x11::penMiterLimit, box);
-  XRenderComposite(dpy, PictOpOver, canvas.Fill(pen->color), canvas.Mask(), dc.picture, 0, 0, 0, 0, box.x, box.y,
-                   static_cast<unsigned>(box.width), static_cast<unsigned>(box.height));
-  XFlush(dpy);
+  cairo_stroke(cr);
+  canvas.Paint(pen->color, *graphics->dc);
   return Ok;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
 #include "platform/x11/screen_dc.h"
 
@@ -14,6 +15,44 @@ ULONG_PTR lastToken;
 HandleTable<GpGraphics> graphicsTable;
 HandleTable<GpPen> pens;
 HandleTable<GpBrush> brushes;
+HandleTable<GpFontFamily> fontFamilies;
+HandleTable<GpFont> fonts;
+
+}  // namespace
+
+bool GdiplusStarted() { return !liveTokens.empty(); }
+bool IsLiveGraphics(const GpGraphics* graphics) { return graphicsTable.Contains(graphics); }
+bool IsLivePen(const GpPen* pen) { return pens.Contains(pen); }
+bool IsLiveBrush(const GpBrush* brush) { return brushes.Contains(brush); }
+bool IsLiveFontFamily(const GpFontFamily* family) { return fontFamilies.Contains(family); }
+bool IsLiveFont(const GpFont* font) { return fonts.Contains(font); }
+
+std::string ToUtf8(const WCHAR* text) {
+  std::string utf8;
+  for (; *text != 0; ++text) {
+    char32_t unit = *text;
+    if (unit >= 0xD800 && unit < 0xDC00 && text[1] >= 0xDC00 && text[1] < 0xE000) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (text[1] - 0xDC00);
+      ++text;
+    }
+    if (unit < 0x80) {
+      utf8 += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      utf8 += static_cast<char>(0xC0 | unit >> 6);
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    } else if (unit < 0x10000) {
+      utf8 += static_cast<char>(0xE0 | unit >> 12);
+      utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+      utf8 += static_cast<char>(0xF0 | unit >> 18);
+      utf8 += static_cast<char>(0x80 | (unit >> 12 & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return utf8;
+}
 
 // Creates an object behind an output handle, as every GDI+ constructor does.
 template <typename T>
@@ -33,11 +72,12 @@ GpStatus Delete(HandleTable<T>& table, T* handle) {
   return table.Remove(handle) != nullptr ? Ok : InvalidParameter;
 }
 
-}  // namespace
-
-bool GdiplusStarted() { return !liveTokens.empty(); }
-bool IsLiveGraphics(const GpGraphics* graphics) { return graphicsTable.Contains(graphics); }
-bool IsLivePen(const GpPen* pen) { return pens.Contains(pen); }
+Canvas& CanvasOf(GpGraphics& graphics) {
+  if (graphics.canvas == nullptr) {
+    graphics.canvas = std::make_unique<Canvas>(Connection());
+  }
+  return *graphics.canvas;
+}
 
 }  // namespace x11
 
@@ -109,3 +149,37 @@ GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush) {
 }
 
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush) { return Delete(x11::brushes, brush); }
+
+GpStatus WINGDIPAPI GdipCreateFontFamilyFromName(const WCHAR* name, GpFontCollection* fontCollection,
+                                                 GpFontFamily** fontFamily) {
+  // Only the installed fonts are offered, as a collection of null names them.
+  if (name == nullptr || fontCollection != nullptr) {
+    return InvalidParameter;
+  }
+  return Create(x11::fontFamilies, GpFontFamily{x11::ToUtf8(name)}, fontFamily);
+}
+
+GpStatus WINGDIPAPI GdipDeleteFontFamily(GpFontFamily* fontFamily) { return Delete(x11::fontFamilies, fontFamily); }
+
+GpStatus WINGDIPAPI GdipCreateFont(const GpFontFamily* fontFamily, REAL emSize, INT style, GpUnit unit, GpFont** font) {
+  // Sizes are kept in pixels, and the one style offered is the regular one.
+  if (!x11::IsLiveFontFamily(fontFamily) || !(emSize > 0) || style != FontStyleRegular || unit != UnitPixel) {
+    return InvalidParameter;
+  }
+  cairo_font_face_t* face =
+      cairo_toy_font_face_create(fontFamily->name.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_matrix_t size;
+  cairo_matrix_init_scale(&size, emSize, emSize);
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  cairo_font_options_t* options = cairo_font_options_create();
+  // Glyphs without antialiasing, as GDI+ draws them by default.
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+  GpFont created{std::unique_ptr<cairo_scaled_font_t, GpFont::Release>(
+      cairo_scaled_font_create(face, &size, &identity, options))};
+  cairo_font_options_destroy(options);
+  cairo_font_face_destroy(face);
+  return Create(x11::fonts, std::move(created), font);
+}
+
+GpStatus WINGDIPAPI GdipDeleteFont(GpFont* font) { return Delete(x11::fonts, font); }

@@ -30,6 +30,15 @@ class HandleTable {
     return object;
   }
 
+  bool Empty() const { return live_.empty(); }
+
+  template <typename Action>
+  void ForEach(Action action) const {
+    for (const std::unique_ptr<T>& object : live_) {
+      action(*object);
+    }
+  }
+
   template <typename Predicate>
   T* FindIf(Predicate predicate) const {
     const auto found =

@@ -1,5 +1,9 @@
-// The device context of the whole screen: the root window, drawn through
-// every child window.
+// The device context of the whole screen. What it draws goes into its ink,
+// a transparent pixmap of the screen's size, and onto the root window
+// through every child window; where a compositing manager shows windows
+// from copies of its own, blended, an overlay above every window shows the
+// ink instead. The device context follows the compositor's coming and
+// going, and the ink keeps the figure across the change.
 #pragma once
 
 #include <X11/extensions/Xrender.h>
@@ -7,7 +11,9 @@
 #include "platform/platform.h"
 
 struct HDC__ {
-  Picture picture;
+  Picture ink;
+  // The root window, or None while an overlay shows the ink.
+  Picture screen;
   int width;
   int height;
 };
@@ -15,5 +21,12 @@ struct HDC__ {
 namespace x11 {
 
 bool IsLiveDC(HDC dc);
+
+// Shows what a device context has just drawn in that part of the screen.
+void Present(int x, int y, int width, int height);
+
+// For the events the message loop reads: a compositor starting or stopping,
+// and windows put above the overlay.
+void FollowScreen(const XEvent& event);
 
 }  // namespace x11

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
@@ -25,6 +26,24 @@ std::vector<WindowClass> classes;
 HandleTable<HWND__> windows;
 
 constexpr WORD firstClassAtom = 0xC000;
+
+// A window whose client area shows what lies behind it, as one the program
+// never paints does on Windows. Without a compositor a window with no
+// background keeps the screen's pixels; under one that blends, it would
+// show a stale copy of them, so it is made fully transparent instead.
+Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+  if (CompositorBlends()) {
+    const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
+    if (translucent != None) {
+      return translucent;
+    }
+  }
+  attributes.background_pixmap = None;
+  return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, CopyFromParent, InputOutput,
+                       CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+}
 
 const WindowClass* FindClass(LPCSTR name) {
   for (const WindowClass& windowClass : classes) {
@@ -110,13 +129,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     return nullptr;
   }
   Display* dpy = x11::Connection();
-  // No background: the server never paints the client area, just as the program never does.
-  XSetWindowAttributes attributes{};
-  attributes.background_pixmap = None;
-  attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
-  const Window xid = XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWBackPixmap | CWEventMask, &attributes);
+  const Window xid = x11::CreateUnpaintedWindow(dpy, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
   x11::NameWindow(dpy, xid, windowName, windowClass->name.c_str());
   x11::PlaceWindow(dpy, xid, x, y, width, height);
   Atom deleteWindow = x11::Atoms().WM_DELETE_WINDOW;

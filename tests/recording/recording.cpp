@@ -14,10 +14,12 @@ Script script;
 std::vector<std::string> calls;
 WNDCLASSEXA registeredClass;
 std::vector<std::vector<GpPointF>> polylines;
+std::vector<std::u16string> drawnTexts;
 std::map<const void*, std::string> names = {
     {screenDC, "hdc"},         {graphicsHandle, "graphics"}, {penHandle, "pen"}, {brushHandle, "brush"},
     {windowHandle, "window"},  {moduleHandle, "module"},     {iconHandle, "icon"},
     {reinterpret_cast<const void*>(defaultToken), "token"},
+    {fontFamilyHandle, "fontFamily"}, {fontHandle, "font"},
 };
 
 struct Hex {
@@ -75,12 +77,14 @@ Script& TheScript() { return script; }
 const std::vector<std::string>& Calls() { return calls; }
 const WNDCLASSEXA& RegisteredClass() { return registeredClass; }
 const std::vector<std::vector<GpPointF>>& DrawnPolylines() { return polylines; }
+const std::vector<std::u16string>& DrawnTexts() { return drawnTexts; }
 
 void Reset() {
   script = Script{};
   calls.clear();
   registeredClass = WNDCLASSEXA{};
   polylines.clear();
+  drawnTexts.clear();
 }
 
 void NameAddress(const void* address, const std::string& name) { names[address] = name; }
@@ -263,5 +267,39 @@ GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB color, GpSolidFill** brush) {
 
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush) {
   Record("GdipDeleteBrush", static_cast<const void*>(brush));
+  return Ok;
+}
+
+GpStatus WINGDIPAPI GdipCreateFontFamilyFromName(const WCHAR* name, GpFontCollection* fontCollection,
+                                                 GpFontFamily** fontFamily) {
+  Record("GdipCreateFontFamilyFromName", static_cast<const void*>(name), static_cast<const void*>(fontCollection),
+         static_cast<const void*>(fontFamily));
+  *fontFamily = recording::fontFamilyHandle;
+  return Ok;
+}
+
+GpStatus WINGDIPAPI GdipDeleteFontFamily(GpFontFamily* fontFamily) {
+  Record("GdipDeleteFontFamily", static_cast<const void*>(fontFamily));
+  return Ok;
+}
+
+GpStatus WINGDIPAPI GdipCreateFont(const GpFontFamily* fontFamily, REAL emSize, INT style, GpUnit unit, GpFont** font) {
+  Record("GdipCreateFont", static_cast<const void*>(fontFamily), Real{emSize}, 0LL + style, 0LL + unit,
+         static_cast<const void*>(font));
+  *font = recording::fontHandle;
+  return Ok;
+}
+
+GpStatus WINGDIPAPI GdipDeleteFont(GpFont* font) {
+  Record("GdipDeleteFont", static_cast<const void*>(font));
+  return Ok;
+}
+
+GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, INT length, const GpFont* font,
+                                   const RectF* layoutRect, const GpStringFormat* stringFormat, const GpBrush* brush) {
+  Record("GdipDrawString", static_cast<const void*>(graphics), static_cast<const void*>(string), 0LL + length,
+         static_cast<const void*>(font), static_cast<const void*>(layoutRect),
+         static_cast<const void*>(stringFormat), static_cast<const void*>(brush));
+  recording::drawnTexts.emplace_back(string);
   return Ok;
 }

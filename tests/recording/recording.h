@@ -18,6 +18,8 @@ inline GpSolidFill* const brushHandle = reinterpret_cast<GpSolidFill*>(0xB500);
 inline const HWND windowHandle = reinterpret_cast<HWND>(0x3300);
 inline const HINSTANCE moduleHandle = reinterpret_cast<HINSTANCE>(0x400000);
 inline const HICON iconHandle = reinterpret_cast<HICON>(0x1C00);
+inline GpFontFamily* const fontFamilyHandle = reinterpret_cast<GpFontFamily*>(0xFA00);
+inline GpFont* const fontHandle = reinterpret_cast<GpFont*>(0xF000);
 constexpr ULONG_PTR defaultToken = 0x70C;
 
 struct Script {
@@ -44,6 +46,8 @@ const std::vector<std::string>& Calls();
 const WNDCLASSEXA& RegisteredClass();
 // The points of every GdipDrawLines call, copied at the call.
 const std::vector<std::vector<GpPointF>>& DrawnPolylines();
+// The text of every GdipDrawString call, copied at the call.
+const std::vector<std::u16string>& DrawnTexts();
 
 // Forgets the calls and restores the default script.
 void Reset();

@@ -1,11 +1,26 @@
 #include "golden.h"
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
+namespace {
+
+// Whether the tags before a line's colon let this build make the call every time.
+bool AlwaysMade(const std::string& tags) {
+  std::istringstream list(tags);
+  for (std::string tag; std::getline(list >> std::ws, tag, ',');) {
+    const bool holds = tag == (CLEARS_EVERY_FRAME ? "cleardraw" : "overdraw") || (tag == "meter" && SHOWS_FRAME_RATE);
+    if (!holds) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<std::string> GoldenCalls(const std::string& section) {
-  const std::string otherProgram = CLEARS_EVERY_FRAME ? "overdraw: " : "cleardraw: ";
-  const std::string thisProgram = CLEARS_EVERY_FRAME ? "cleardraw: " : "overdraw: ";
   std::ifstream file(GOLDEN_CALLS);
   std::vector<std::string> calls;
   bool found = false;
@@ -17,8 +32,13 @@ std::vector<std::string> GoldenCalls(const std::string& section) {
     if (line[0] == '[') {
       inside = line == "[" + section + "]";
       found = found || inside;
-    } else if (inside && line.rfind(otherProgram, 0) != 0) {
-      calls.push_back(line.rfind(thisProgram, 0) == 0 ? line.substr(thisProgram.size()) : line);
+      continue;
+    }
+    const std::size_t colon = line.find(": ");
+    const std::size_t call = line.find('(');
+    const bool tagged = colon != std::string::npos && colon < call;
+    if (inside && (!tagged || AlwaysMade(line.substr(0, colon)))) {
+      calls.push_back(tagged ? line.substr(colon + 2) : line);
     }
   }
   if (!found) {

@@ -4,5 +4,6 @@
 #include <string>
 #include <vector>
 
-// One section of the list, with the lines for the other program left out.
+// One section of the list, as this build of this program makes it in every
+// occurrence of the section.
 std::vector<std::string> GoldenCalls(const std::string& section);

@@ -41,6 +41,16 @@ class ProgramTest : public testing::Test {
     recording::NameAddress(&brush, "&brush");
     recording::NameAddress(figurePoints, "figurePoints");
     recording::NameAddress(fpsText, "fpsText");
+    recording::NameAddress(fpsTextW, "fpsTextW");
+    // Only a build with the meter has its font.
+    if constexpr (SHOWS_FRAME_RATE) {
+      fontFamily = nullptr;
+      font = nullptr;
+      recording::NameAddress(fpsFontName, "fpsFontName");
+      recording::NameAddress(&fpsTextRect, "&fpsTextRect");
+      recording::NameAddress(&fontFamily, "&fontFamily");
+      recording::NameAddress(&font, "&font");
+    }
   }
 };
 

@@ -1,0 +1,96 @@
+#include "platform/x11/compositor.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
+
+#include <string>
+
+#include "platform/x11/connection.h"
+
+namespace x11 {
+namespace {
+
+struct Translucent {
+  Visual* visual = nullptr;
+  Colormap colormap = None;
+  XRenderPictFormat* format = nullptr;
+};
+
+// Looked up once, on first use.
+const Translucent& TranslucentVisual() {
+  static const Translucent translucent = [] {
+    Display* dpy = Connection();
+    Translucent found;
+    XVisualInfo info;
+    if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info) != 0) {
+      XRenderPictFormat* format = XRenderFindVisualFormat(dpy, info.visual);
+      if (format != nullptr && format->direct.alphaMask != 0) {
+        found.visual = info.visual;
+        found.format = format;
+        found.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone);
+      }
+    }
+    return found;
+  }();
+  return translucent;
+}
+
+}  // namespace
+
+Atom CompositorSelection() {
+  static const Atom selection = [] {
+    Display* dpy = Connection();
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy));
+    return XInternAtom(dpy, name.c_str(), False);
+  }();
+  return selection;
+}
+
+bool CompositorRuns() { return XGetSelectionOwner(Connection(), CompositorSelection()) != None; }
+
+bool CompositorBlends() {
+  Display* dpy = Connection();
+  int eventBase = 0;
+  int errorBase = 0;
+  if (!CompositorRuns() || !XCompositeQueryExtension(dpy, &eventBase, &errorBase)) {
+    return false;
+  }
+  // XWayland hands every window to the Wayland compositor, which blends.
+  int opcode = 0;
+  if (XQueryExtension(dpy, "XWAYLAND", &opcode, &eventBase, &errorBase)) {
+    return true;
+  }
+  // A compositor that blends redirects every top-level window to itself, and
+  // only one client can: if a window of ours can be, it has left that to
+  // the server.
+  XSetWindowAttributes attributes{};
+  const Window probe = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, CopyFromParent, InputOutput,
+                                     CopyFromParent, 0, &attributes);
+  bool blends = false;
+  {
+    ErrorTrap trap;
+    XCompositeRedirectWindow(dpy, probe, CompositeRedirectManual);
+    blends = trap.Caught();
+  }
+  XDestroyWindow(dpy, probe);
+  return blends;
+}
+
+Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, unsigned long valueMask,
+                               XSetWindowAttributes attributes) {
+  const Translucent& translucent = TranslucentVisual();
+  if (translucent.visual == nullptr) {
+    return None;
+  }
+  // A visual other than the root's needs a colormap and a border of its own, or the server refuses the window.
+  attributes.colormap = translucent.colormap;
+  attributes.border_pixel = 0;
+  attributes.background_pixel = 0;
+  Display* dpy = Connection();
+  return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, 32, InputOutput, translucent.visual,
+                       valueMask | CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+}
+
+XRenderPictFormat* TranslucentFormat() { return TranslucentVisual().format; }
+
+}  // namespace x11

@@ -1,0 +1,31 @@
+// Compositing managers: whether one runs that blends windows by their
+// alpha, and windows of the visual such a compositor blends.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrender.h>
+
+namespace x11 {
+
+// Whether a compositing manager owns the screen's _NET_WM_CM_S selection.
+bool CompositorRuns();
+
+// Whether, besides, it composites windows itself, blending them by their
+// alpha. One that leaves compositing to the server (xcompmgr -a) shows a
+// window's pixels as they are, alpha ignored. Telling them apart takes
+// redirection for a moment that a compositor just starting needs: ask at
+// start-up, not when the compositor changes.
+bool CompositorBlends();
+
+// The selection a compositing manager owns while it runs.
+Atom CompositorSelection();
+
+// A top-level window with a 32-bit visual, transparent until drawn on, of
+// the given attributes besides; None if the server has no such visual.
+Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, unsigned long valueMask,
+                               XSetWindowAttributes attributes);
+
+// The picture format of such windows.
+XRenderPictFormat* TranslucentFormat();
+
+}  // namespace x11
