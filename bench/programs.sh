@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures both programs from outside at 1920x1080 (medians of several runs),
-# the win64 build under Wine beside them, and the size of every program, and
+# the Windows builds under Wine beside them, and the size of every program, and
 # writes the results to docs/performance.md.
 #
 #   bench/programs.sh [RUNS]     (after ./test.sh has built everything)
@@ -27,8 +27,10 @@ mkdir -p docs
   for program in overdraw cleardraw; do
     build/linux/bench/program_bench "build/linux/$program" "$runs"
   done
-  for program in overdraw cleardraw; do
-    python3 bench/wine_bench.py "build/win64/$program.exe" build/win64/tests/post_message.exe 3
+  for build in win32 win64; do
+    for program in overdraw cleardraw; do
+      python3 bench/wine_bench.py "build/$build/$program.exe" "build/$build/tests/post_message.exe" 3
+    done
   done
   echo
   echo "On X11 the key is released right after a frame was drawn, so \"key release to exit\" is the worst"

@@ -1,4 +1,4 @@
-"""Measures a 64-bit Windows program under Wine from outside, as
+"""Measures a Windows program, 32-bit or 64-bit, under Wine from outside, as
 program_bench does on X11, where Wine lets it be measured: Wine's relay
 trace, limited to the notice and the frame's calls, timestamps the frames.
 
@@ -12,6 +12,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "support"))
+from pe_image import read_pe  # noqa: E402
 from testsupport import cpu_ms, status_kib  # noqa: E402
 from wine_run import VK_ESCAPE, WM_KEYUP, WineRun  # noqa: E402
 
@@ -26,12 +27,12 @@ def stamps(trace_path, kind, name):
 
 
 def measure_once(program, helper):
-    run = WineRun(helper)
+    run = WineRun(program, helper)
     try:
-        run.start(program, "+timestamp,+pid,+relay", relay_include="user32.MessageBoxA;gdiplus.GdipDrawLines")
+        run.start("+timestamp,+pid,+relay", relay_include="user32.MessageBoxA;gdiplus.GdipDrawLines")
         run.dismiss_notice()
         run.wait_for_frames(2)
-        pid = run.program.pid  # wine64 becomes the program's process: same pid
+        pid = run.program.pid  # Wine's loader becomes the program's process: same pid
         cpu_before, frames_before = cpu_ms(pid), run.frames_drawn()
         time.sleep(OBSERVED_SECONDS)
         cpu_after, frames_after = cpu_ms(pid), run.frames_drawn()
@@ -61,7 +62,8 @@ def main():
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
     results = [measure_once(program, helper) for _ in range(runs)]
     median = {key: statistics.median(r[key] for r in results) for key in results[0]}
-    print(f"| {os.path.basename(program)} (win64, Wine) | n/a | {median['first']:.1f} | {median['period']:.2f} | "
+    bits = "win32" if read_pe(program).kind == "PE32" else "win64"
+    print(f"| {os.path.basename(program)} ({bits}, Wine) | n/a | {median['first']:.1f} | {median['period']:.2f} | "
           f"{median['period'] - 500:.2f} | {median['cpu']:.3f} | n/a | {median['exit']:.0f} | {median['peak']:.0f} |")
 
 

@@ -17,7 +17,8 @@ class PeImage:
 
 
 def read_pe(path):
-    data = open(path, "rb").read()
+    with open(path, "rb") as image:
+        data = image.read()
     (pe_offset,) = struct.unpack_from("<I", data, 0x3C)
     if data[pe_offset:pe_offset + 4] != b"PE\0\0":
         raise ValueError(f"{path}: not a PE image")
@@ -66,7 +67,9 @@ def read_pe(path):
 
 def symbol_address(map_path, symbol):
     """The address the linker map gives a symbol, or None."""
-    for line in open(map_path):
+    with open(map_path) as link_map:
+        lines = link_map.readlines()
+    for line in lines:
         fields = line.split()
         if len(fields) == 2 and fields[1] == symbol and fields[0].startswith("0x"):
             return int(fields[0], 16)

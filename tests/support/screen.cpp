@@ -2,8 +2,13 @@
 
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 
 namespace testsupport {
 
@@ -61,6 +66,36 @@ bool ColorNear(const Screenshot& shot, double x, double y, int radius, std::uint
     }
   }
   return false;
+}
+
+std::string ReadText(const Screenshot& shot, int x, int y, int width, int height, std::uint32_t color) {
+  // Black text on white, four times the size: what OCR reads best.
+  constexpr int scale = 4;
+  char path[] = "/tmp/ocr-XXXXXX";
+  const int fd = mkstemp(path);
+  close(fd);
+  {
+    std::ofstream image(path, std::ios::binary);
+    image << "P5\n" << width * scale << " " << height * scale << "\n255\n";
+    for (int row = 0; row < height * scale; ++row) {
+      for (int column = 0; column < width * scale; ++column) {
+        image.put(shot.At(x + column / scale, y + row / scale) == color ? '\0' : '\xFF');
+      }
+    }
+  }
+  const std::string command = std::string("tesseract ") + path + " stdout --psm 7 2>/dev/null";
+  std::string text;
+  if (FILE* ocr = popen(command.c_str(), "r")) {
+    std::array<char, 256> chunk;
+    while (std::fgets(chunk.data(), chunk.size(), ocr) != nullptr) {
+      text += chunk.data();
+    }
+    pclose(ocr);
+  }
+  unlink(path);
+  const auto first = text.find_first_not_of(" \n\f");
+  const auto last = text.find_last_not_of(" \n\f");
+  return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -35,5 +36,9 @@ double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& point
 
 // Whether some pixel within `radius` of the point has the colour.
 bool ColorNear(const Screenshot& shot, double x, double y, int radius, std::uint32_t color);
+
+// What OCR reads in the rectangle from (x, y), `width` by `height`, of the
+// text written there in the colour: one line, blanks at its ends trimmed.
+std::string ReadText(const Screenshot& shot, int x, int y, int width, int height, std::uint32_t color);
 
 }  // namespace testsupport

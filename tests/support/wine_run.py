@@ -1,62 +1,142 @@
-"""Running a Windows program under 64-bit Wine on a virtual X server of
-its own, in a fresh Wine prefix, and driving it with posted messages."""
+"""Running a Windows program under Wine, 32-bit or 64-bit as the program
+is, on a virtual X server of its own, in a fresh Wine prefix, with a relay
+trace of the program's own calls, and driving it with posted messages."""
 
+import glob
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 
-from testsupport import Xvfb, wait_until
+from pe_image import read_pe
+from testsupport import Xvfb, capture_root, wait_until
 
-WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"
+WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+# Wine's own copy of Tahoma, which a fresh prefix does not find by itself.
+WINE_FONTS = "/usr/share/wine/fonts"
 
-WM_KEYUP, WM_CLOSE, WM_COMMAND, IDOK, VK_ESCAPE = 0x101, 0x10, 0x111, 1, 0x1B
+# The colour of Wine's virtual desktop.
+WINE_DESKTOP = 0x256F95
+SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
+
+WM_PAINT, WM_CLOSE, WM_KEYUP, WM_COMMAND, WM_SYSCOMMAND = 0x0F, 0x10, 0x101, 0x111, 0x112
+IDOK, VK_ESCAPE, SC_MINIMIZE = 1, 0x1B, 0xF020
+
+
+def i386_elf(exit_code):
+    """A static i386 Linux program of 96 bytes that exits with the code."""
+    base, size = 0x08048000, 96
+    header = b"\x7fELF\x01\x01\x01" + bytes(9) + struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32,
+                                                             1, 0, 0, 0)
+    segment = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)
+    code = b"\xb8\x01\x00\x00\x00" + b"\xbb" + struct.pack("<I", exit_code) + b"\xcd\x80"
+    return (header + segment + code).ljust(size, b"\0")
+
+
+def i386_runner():
+    """How this machine runs 32-bit code: [] natively, ["qemu-i386-static"]
+    under emulation, None if not at all."""
+    with tempfile.NamedTemporaryFile(suffix=".i386", delete=False) as probe:
+        probe.write(i386_elf(42))
+    os.chmod(probe.name, 0o755)
+    try:
+        for runner in ([], ["qemu-i386-static"]):
+            try:
+                if subprocess.run(runner + [probe.name], timeout=30).returncode == 42:
+                    return runner
+            except OSError:
+                continue
+        return None
+    finally:
+        os.unlink(probe.name)
 
 
 class WineRun:
     """One run of the program, from a fresh prefix to its exit."""
 
-    def __init__(self, helper):
+    def __init__(self, program, helper, runner=()):
+        self.program_path = program
         self.helper = helper
+        self.image = read_pe(program)
         self.work = tempfile.mkdtemp(prefix="wine-test-")
         self.env = dict(os.environ, WINEPREFIX=os.path.join(self.work, "prefix"), WINEDLLOVERRIDES="mscoree,mshtml=",
                         WINEDEBUG="-all")
+        if self.image.kind == "PE32":
+            self.env["WINEARCH"] = "win32"
+            self.wine = [*runner, WINE32]
+        else:
+            self.wine = [WINE64]
         self.server = None
         self.program = None
         self.trace_path = os.path.join(self.work, "relay.log")
 
-    def start_display(self):
-        self.server = Xvfb()
-        self.env["DISPLAY"] = self.server.display
-
     def post(self, window_class, title, message, wparam=0):
-        return subprocess.run([WINE, self.helper, window_class, title, f"{message:x}", f"{wparam:x}"], env=self.env,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode == 0
+        return subprocess.run([*self.wine, self.helper, window_class, title, f"{message:x}", f"{wparam:x}"],
+                              env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=120).returncode == 0
 
-    def start(self, program, winedebug, relay_include=None):
-        """Boots a fresh prefix and starts the program with its trace going to trace_path."""
-        self.start_display()
-        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=180, check=True)
+    def configure(self, relay_include, desktop):
+        """The relay trace limited to the program's own calls (and to those
+        functions, if given), and Wine's virtual desktop if asked for."""
+        lines = ["REGEDIT4", "", r"[HKEY_CURRENT_USER\Software\Wine\Debug]", '"RelayFromExclude"=-',
+                 f'"RelayFromInclude"="{os.path.basename(self.program_path)}"']
         if relay_include:
-            subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d",
-                            relay_include, "/f"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=60, check=True)
+            lines.append(f'"RelayInclude"="{relay_include}"')
+        if desktop:
+            lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", '"Desktop"="Default"', "",
+                      r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"Default"="{SCREEN_WIDTH}x{SCREEN_HEIGHT}"']
+        settings = os.path.join(self.work, "settings.reg")
+        with open(settings, "w", newline="\r\n") as out:
+            out.write("\n".join(lines) + "\n")
+        subprocess.run([*self.wine, "regedit", "/S", settings], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120, check=True)
+        # The desktop process reads its settings when it starts: let the one that booted the prefix end.
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=300, check=True)
+        fonts = os.path.join(self.env["WINEPREFIX"], "drive_c", "windows", "Fonts")
+        for font in glob.glob(os.path.join(WINE_FONTS, "tahoma*.ttf")):
+            shutil.copy(font, fonts)
+
+    def start(self, winedebug, relay_include=None, desktop=False):
+        """Boots a fresh prefix and starts the program with its trace going to trace_path."""
+        self.server = Xvfb(SCREEN_WIDTH, SCREEN_HEIGHT)
+        self.env["DISPLAY"] = self.server.display
+        subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300, check=True)
+        self.configure(relay_include, desktop)
         with open(self.trace_path, "w") as trace:
-            self.program = subprocess.Popen([WINE, program], env=dict(self.env, WINEDEBUG=winedebug),
+            self.program = subprocess.Popen([*self.wine, self.program_path], env=dict(self.env, WINEDEBUG=winedebug),
                                             stdout=subprocess.DEVNULL, stderr=trace)
 
     def dismiss_notice(self):
         # Until the notice is dismissed the only window titled "test" is the notice.
-        wait_until(lambda: self.post("-", "test", WM_COMMAND, IDOK), 90, "the notice")
+        wait_until(lambda: self.post("-", "test", WM_COMMAND, IDOK), 300, "the notice")
 
     def wait_for_frames(self, count):
-        wait_until(lambda: self.frames_drawn() >= count, 90, f"{count} frames")
+        wait_until(lambda: self.frames_drawn() >= count, 120, f"{count} frames")
 
     def frames_drawn(self):
         with open(self.trace_path, errors="replace") as trace:
             return sum("Call gdiplus.GdipDrawLines(" in line for line in trace)
+
+    def show_desktop(self, frames):
+        """Minimizes the window, whose drawing of the screen Wine shows only
+        inside its virtual desktop with the window out of the way, and has
+        that many more frames drawn: a minimized window gets no paint
+        requests of its own."""
+        assert self.post("test", "test", WM_SYSCOMMAND, SC_MINIMIZE), "no window of class test"
+        # Until the window shows minimized, on the desktop's edge, the desktop may paint over the frames.
+        wait_until(lambda: SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10 < self.capture().count(WINE_DESKTOP) <
+                   SCREEN_WIDTH * SCREEN_HEIGHT, 60, "the window minimized on the desktop")
+        for _ in range(frames):
+            drawn = self.frames_drawn()
+            assert self.post("test", "test", WM_PAINT), "no window of class test"
+            self.wait_for_frames(drawn + 1)
+
+    def capture(self):
+        return capture_root(self.env["DISPLAY"], os.path.join(self.work, "screen.xwd"))
 
     def close(self):
         if self.program and self.program.poll() is None:

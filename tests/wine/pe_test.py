@@ -1,5 +1,6 @@
-"""Static checks of the Windows programs: image kind, GUI subsystem, entry
-point Start, and exactly the three system DLLs imported.
+"""Static checks of the Windows programs, with and without the frame-rate
+meter: image kind, GUI subsystem, entry point Start, and exactly the three
+system DLLs imported.
 
     pe_test.py BUILD_DIR PE32|PE32+
 """
@@ -13,7 +14,8 @@ from pe_image import read_pe, symbol_address  # noqa: E402
 
 BUILD_DIR = sys.argv.pop(1)
 KIND = sys.argv.pop(1)
-PROGRAMS = ("overdraw", "cleardraw")
+# The programs, and those built with the frame-rate meter for the tests.
+PROGRAMS = ("overdraw", "cleardraw", "tests/overdraw_metered", "tests/cleardraw_metered")
 GUI_SUBSYSTEM = 2
 
 

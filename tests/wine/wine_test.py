@@ -1,8 +1,13 @@
-"""Runs a Windows program under Wine with a relay trace of its own calls,
-dismisses its notice and ends it with a posted message, then checks the
-calls against the golden list, and the exit code.
+"""Runs a Windows program under Wine, 32-bit or 64-bit as it is built,
+with a relay trace of its own calls: dismisses its notice and ends it with
+a posted message, then checks its calls against the golden list, and its
+exit code. A run that ends with a key release also looks at the screen:
+inside Wine's virtual desktop, with the window minimized, the program's
+drawing shows.
 
-    wine_test.py PROGRAM.exe HELPER.exe keyup|close
+    wine_test.py PROGRAM.exe HELPER.exe keyup|close FIGURE_FRAMES_TOOL
+
+Exits with 77, after saying why, when this machine cannot run the program.
 """
 
 import os
@@ -13,31 +18,48 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
 from pe_image import read_pe  # noqa: E402
-from testsupport import golden_calls  # noqa: E402
-from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun  # noqa: E402
+from testsupport import (CYAN, MAGENTA, STROKE_REACH, WHITE, distance_to_polyline, figure_frames,  # noqa: E402
+                         golden_calls, read_text)
+from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
 
-PROGRAM, HELPER, EXIT_BY = sys.argv[1:4]
-del sys.argv[1:4]
+PROGRAM, HELPER, EXIT_BY, FIGURE_FRAMES = sys.argv[1:5]
+del sys.argv[1:5]
 NAME = os.path.basename(PROGRAM).removesuffix(".exe")
+METERED = NAME.endswith("_metered")
+PROGRAM_NAME = NAME.removesuffix("_metered")
 IMAGE = read_pe(PROGRAM)
+SKIPPED = 77
 CALL = re.compile(r"^([0-9a-f]+):[0-9a-f]+:(Call|Ret) +(\w+)\.(\w+)\((.*?)\)(?: retval=(\w+))? ret=([0-9a-f]+)$")
+# Wine's GDI+ traces its calls with their floats, which the relay trace cannot print.
+GDIPLUS = re.compile(r"^([0-9a-f]+):[0-9a-f]+:trace:gdiplus:(\w+) \(?(.*?)\)?$")
 LOOP = {"GetMessageA", "TranslateMessage", "DispatchMessageA"}
+FPS_TEXT = re.compile(r'L"  FPS: (\d+)       "')
+# The meter's text shows in the top-left corner.
+CORNER = (0, 0, 200, 40)
 
 
 def own_calls(trace_path):
-    """The program's own calls and returns, in order, as (kind, name,
-    arguments or returned value): those of its process whose return address
+    """The program's own calls and returns, in order, as [kind, name,
+    arguments or returned value]: those of its process whose return address
     lies inside its image. A call the compiler made as a tail call returns
     elsewhere and is not among them."""
     by_process = {}
     with open(trace_path, errors="replace") as trace:
         for line in trace:
-            match = CALL.match(line.rstrip("\n"))
-            if not match:
+            line = line.rstrip("\n")
+            match = CALL.match(line)
+            if match:
+                pid, kind, _, name, arguments, retval, ret = match.groups()
+                if IMAGE.image_base <= int(ret, 16) < IMAGE.image_base + IMAGE.image_size:
+                    by_process.setdefault(pid, []).append([kind, name, arguments if kind == "Call" else retval])
                 continue
-            pid, kind, _, name, arguments, retval, ret = match.groups()
-            if IMAGE.image_base <= int(ret, 16) < IMAGE.image_base + IMAGE.image_size:
-                by_process.setdefault(pid, []).append((kind, name, arguments if kind == "Call" else retval))
+            traced = GDIPLUS.match(line)
+            calls = by_process.get(traced.group(1)) if traced else None
+            if calls and calls[-1][:2] == ["Call", traced.group(2)]:
+                made = calls[-1][2].split(",")
+                values = traced.group(3).split(", ")
+                if len(values) == len(made):
+                    calls[-1][2] = ",".join(value if mine == "g" else mine for mine, value in zip(made, values))
     # Other Wine processes may load images at the same base: the program is the one that shows the notice.
     for calls in by_process.values():
         if any(kind == "Call" and name == "MessageBoxA" and '"ESC for exit"' in value for kind, name, value in calls):
@@ -51,33 +73,50 @@ def low32(value):
 
 
 def golden(*sections):
-    return [call for section in sections for call in golden_calls(section, NAME)]
+    return [call for section in sections for call in golden_calls(section, PROGRAM_NAME, METERED)]
+
+
+def run_program():
+    """Runs the program to its end; returns the exit code, its calls and, for a key release, the screen."""
+    runner = []
+    if IMAGE.kind == "PE32":
+        runner = i386_runner()
+        if runner is None:
+            print("skipped: this machine runs no 32-bit code, natively or under qemu-i386-static")
+            sys.exit(SKIPPED)
+        if runner:
+            print("32-bit code does not run natively here: the program runs under qemu-i386-static", file=sys.stderr)
+    run = WineRun(PROGRAM, HELPER, runner)
+    try:
+        run.start("+pid,+relay,+gdiplus", desktop=EXIT_BY == "keyup")
+        run.dismiss_notice()
+        # Long enough for the meter to report the second frame after its first report.
+        run.wait_for_frames(4)
+        shot = frames = None
+        if EXIT_BY == "keyup":
+            run.show_desktop(2)
+            shot = run.capture()
+            frames = run.frames_drawn()
+            posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
+        else:
+            posted = run.post("test", "test", WM_CLOSE)
+        assert posted, "no window of class test"
+        return run.program.wait(timeout=120), own_calls(run.trace_path), shot, frames
+    finally:
+        run.close()
 
 
 class WineProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        run = WineRun(HELPER)
-        try:
-            run.start(PROGRAM, "+pid,+relay")
-            run.dismiss_notice()
-            run.wait_for_frames(3)
-            if EXIT_BY == "keyup":
-                posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
-            else:
-                posted = run.post("test", "test", WM_CLOSE)
-            assert posted, "no window of class test"
-            cls.exit_code = run.program.wait(timeout=60)
-            cls.calls = own_calls(run.trace_path)
-        finally:
-            run.close()
+        cls.exit_code, cls.calls, cls.shot, cls.frames = run_program()
         cls.made = [(name, arguments) for kind, name, arguments in cls.calls if kind == "Call"]
         cls.returned = {name: value for kind, name, value in cls.calls if kind == "Ret"}
 
     def assert_calls(self, made, expected):
-        """The calls in order, with every argument the trace can show as the list gives it."""
-        self.assertEqual([name for name, _ in made], [name for name, _ in expected])
-        for (name, arguments), (_, wanted) in zip(made, expected):
+        """The calls in order, with every argument the trace shows as the list gives it."""
+        self.assertEqual([name for name, _ in made], [name for name, _, _ in expected])
+        for (name, arguments), (_, wanted, _) in zip(made, expected):
             values = [value.strip() for value in arguments.split(",")]
             for position, want in enumerate(wanted):
                 with self.subTest(call=name, argument=position):
@@ -88,21 +127,37 @@ class WineProgramTest(unittest.TestCase):
             self.assertIn(want, value)
         elif want == "null":
             self.assertEqual(low32(value), 0)
-        elif want.endswith("f") and re.fullmatch(r"[0-9.]+f", want):
-            # A float32 goes on the stack in 32-bit code, where the trace shows its bits, and in
-            # a vector register in 64-bit code, where it does not.
-            if IMAGE.kind == "PE32":
-                self.assertEqual(low32(value), struct.unpack("<I", struct.pack("<f", float(want[:-1])))[0])
-        elif re.fullmatch(r"0x[0-9A-F]+|[0-9]+", want):
-            self.assertEqual(low32(value), int(want, 0))
+        elif re.fullmatch(r"[0-9.]+f", want):
+            # As far as the trace prints it: to its last decimal.
+            decimals = len(value.partition(".")[2])
+            self.assertAlmostEqual(float(value), struct.unpack("<f", struct.pack("<f", float(want[:-1])))[0],
+                                   delta=0.5 * 10 ** -decimals)
+        elif re.fullmatch(r"0x[0-9A-F]+|-?[0-9]+", want):
+            self.assertEqual(low32(value), int(want, 0) & 0xFFFFFFFF)
         elif want == "hdc":
             self.assertEqual(low32(value), low32(self.returned["GetDC"]))
         elif want == "window":
             self.assertEqual(low32(value), low32(self.returned["CreateWindowExA"]))
 
-    def frames_and_ending(self):
-        show = len(golden("start", "init", "show"))
-        return [call for call in self.made[show:] if call[0] not in LOOP]
+    def after_show(self):
+        return [call for call in self.made[len(golden("start", "init", "show")):] if call[0] not in LOOP]
+
+    def frame_runs(self):
+        """The frames after start-up, each its calls, and the calls left after them."""
+        frame = golden("frame")
+        rest, frames = self.after_show(), []
+        while rest and rest[0][0] == frame[0][0]:
+            made, wanted = [], []
+            for call in frame:
+                if rest and rest[0][0] == call[0]:
+                    made.append(rest.pop(0))
+                    wanted.append(call)
+                elif not call[2]:
+                    break
+            if len(wanted) < len([call for call in frame if not call[2]]):
+                break
+            frames.append((made, wanted))
+        return frames, rest
 
     def test_exits_with_zero(self):
         self.assertEqual(self.exit_code, 0)
@@ -116,27 +171,53 @@ class WineProgramTest(unittest.TestCase):
         create = sequence.index(("Call", "CreateWindowExA"))
         created = sequence.index(("Ret", "CreateWindowExA"))
         inside = [name for kind, name in sequence[create + 1:created] if kind == "Call"]
-        self.assertEqual(inside, [name for name, _ in golden("init")])
+        self.assertEqual(inside, [name for name, _, _ in golden("init")])
 
     def test_frames(self):
-        frame = golden("frame")
-        rest = self.frames_and_ending()
-        frames = 0
-        while [name for name, _ in rest[:len(frame)]] == [name for name, _ in frame]:
-            self.assert_calls(rest[:len(frame)], frame)
-            rest = rest[len(frame):]
-            frames += 1
-        self.assertGreaterEqual(frames, 3)
+        frames, _ = self.frame_runs()
+        self.assertGreaterEqual(len(frames), 4)
+        for made, wanted in frames:
+            self.assert_calls(made, wanted)
 
     def test_ending(self):
-        frame_names = {name for name, _ in golden("frame")}
-        rest = [call for call in self.frames_and_ending() if call[0] not in frame_names]
+        _, rest = self.frame_runs()
         if EXIT_BY == "keyup":
             self.assert_calls(rest, golden("quit", "exit"))
         else:
             # The window procedure hands WM_CLOSE on as a tail call, so the default handling
             # shows only through what it sends back: the teardown of WM_DESTROY.
             self.assert_calls(rest, golden("shutdown", "quit", "exit"))
+
+    @unittest.skipUnless(EXIT_BY == "keyup", "a run ended by a close request does not look at the screen")
+    def test_the_screen_shows_the_frames_drawn(self):
+        drawn = figure_frames(FIGURE_FRAMES, self.frames)
+        magenta = self.shot.where(MAGENTA)
+        self.assertGreater(len(magenta), 300)
+        for x, y in magenta:
+            nearest = min(distance_to_polyline(x + 0.5, y + 0.5, frame) for frame in drawn)
+            self.assertLessEqual(nearest, STROKE_REACH, f"magenta at {x},{y} on none of the {self.frames} frames")
+        if PROGRAM_NAME == "cleardraw":
+            self.assertGreater(self.shot.count(WHITE), self.shot.width * self.shot.height * 9 // 10)
+
+    @unittest.skipUnless(METERED, "a program without the meter shows no text")
+    def test_the_meter_shows_two_frames_a_second_in_cyan_in_the_top_left_corner(self):
+        texts = [FPS_TEXT.search(arguments) for name, arguments in self.made if name == "GdipDrawString"]
+        self.assertTrue(all(texts), "every text is the meter's")
+        # The first frame reports the one frame since start-up. Frames come half a second apart, give or take
+        # the few milliseconds by which Wine's pauses and tick count vary, so each later report counts the
+        # two or three frames after which more than a second has passed.
+        # Of the four frames before the window is minimized, the fourth comes a second and a half after the first.
+        counts = [int(text.group(1)) for text in texts[:4]]
+        self.assertEqual(counts[0], 1)
+        later = set(counts[1:]) - {1}
+        self.assertTrue(later, f"no report after the first: {counts}")
+        self.assertLessEqual(later, {2, 3}, counts)
+        if self.shot is not None:
+            x0, y0, width, height = CORNER
+            cyan = self.shot.where(CYAN)
+            self.assertGreater(len(cyan), 30)
+            self.assertTrue(all(x < x0 + width and y < y0 + height for x, y in cyan), "cyan outside the corner")
+            self.assertEqual(read_text(self.shot, x0, y0, width, height, CYAN), f"FPS: {texts[-1].group(1)}")
 
 
 if __name__ == "__main__":

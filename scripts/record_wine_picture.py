@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Records a picture of a Windows program running under Wine: in Wine's
+virtual desktop on a virtual X server, after the notice is dismissed, with
+the window minimized so that its drawing on the screen shows, and a few
+frames drawn. Prints the picture's path.
+
+    scripts/record_wine_picture.py PROGRAM.exe HELPER.exe [FRAMES] [OUTPUT.png]
+"""
+
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "support"))
+from wine_run import VK_ESCAPE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
+
+
+def main():
+    program, helper = sys.argv[1:3]
+    frames = int(sys.argv[3]) if len(sys.argv) > 3 else 8
+    name = os.path.basename(program).removesuffix(".exe")
+    output = sys.argv[4] if len(sys.argv) > 4 else os.path.join(os.getcwd(), "build", f"{name}-wine.png")
+    run = WineRun(program, helper, i386_runner() or [])
+    try:
+        # The trace counts the frames.
+        run.start("+relay", relay_include="gdiplus.GdipDrawLines", desktop=True)
+        run.dismiss_notice()
+        run.wait_for_frames(1)
+        run.show_desktop(frames)
+        screen = os.path.join(run.work, "screen.xwd")
+        with open(screen, "wb") as out:
+            subprocess.run(["xwd", "-root", "-silent"], env=run.env, stdout=out, check=True, timeout=30)
+        run.post("test", "test", WM_KEYUP, VK_ESCAPE)
+        run.program.wait(timeout=120)
+        os.makedirs(os.path.dirname(output), exist_ok=True)
+        subprocess.run(["convert", screen, output], check=True, timeout=120)
+    finally:
+        run.close()
+    print(output)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,40 @@
+// The frame-rate meter, through the renderer and the X11 layer, read back
+// from the screen.
+#include <gtest/gtest.h>
+
+#include "platform/x11/connection.h"
+#include "render/render.h"
+#include "tests/support/screen.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
+  const testsupport::XvfbServer server(640, 480);
+  Display* observer = XOpenDisplay(server.Display().c_str());
+  ASSERT_NE(observer, nullptr);
+  InitDrawing();
+  // The first frame reports the one frame since start-up; the third, a second later, the two since.
+  for (int frame = 0; frame < 3; ++frame) {
+    DrawFrame();
+  }
+  XSync(x11::Connection(), False);
+  const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+  constexpr int cornerWidth = 200;
+  constexpr int cornerHeight = 30;
+  int inCorner = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (shot.At(x, y) == testsupport::cyan) {
+        ASSERT_TRUE(x < cornerWidth && y < cornerHeight) << "cyan at " << x << "," << y;
+        ++inCorner;
+      }
+    }
+  }
+  EXPECT_GT(inCorner, 50);
+  EXPECT_EQ(testsupport::ReadText(shot, 0, 0, cornerWidth, cornerHeight, testsupport::cyan), "FPS: 2");
+  ShutdownDrawing();
+  XCloseDisplay(observer);
+}
+
+}  // namespace
