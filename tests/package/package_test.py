@@ -36,7 +36,7 @@ class PackageTest(unittest.TestCase):
             self.assertRegex(files, r"\./usr/bin/overdraw\n")
             self.assertRegex(files, r"\./usr/bin/cleardraw\n")
             depends = run("dpkg-deb", "-f", deb, "Depends")
-            for library in ("libx11-6", "libxrender1", "libcairo2"):
+            for library in ("libx11-6", "libxrender1", "libxfixes3", "libxcomposite1", "libcairo2"):
                 self.assertIn(library, depends)
 
     def test_zip_holds_the_two_32_bit_programs(self):

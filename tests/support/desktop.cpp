@@ -1,5 +1,6 @@
 #include "tests/support/desktop.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -47,29 +48,69 @@ bool IsMainWindow(Display* display, Window window) {
   return window != None && window != PointerRoot && HasClass(display, window, "test");
 }
 
-Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
-  const ErrorsIgnored errorsIgnored(display);
+namespace {
+
+// Depth first below the window: window managers put the windows they manage into frames of their own.
+Window FindBelow(Display* display, Window window, const char* name, const char* windowClass) {
   Window root;
   Window parent;
   Window* children = nullptr;
   unsigned count = 0;
-  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+    return None;
+  }
   Window found = None;
   for (unsigned i = 0; i < count && found == None; ++i) {
     XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) == 0 || attributes.map_state != IsViewable) {
+      continue;
+    }
     char* windowName = nullptr;
-    if (XGetWindowAttributes(display, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-        XFetchName(display, children[i], &windowName) != 0) {
+    if (XFetchName(display, children[i], &windowName) != 0) {
       if (std::strcmp(windowName, name) == 0 && HasClass(display, children[i], windowClass)) {
         found = children[i];
       }
       XFree(windowName);
+    }
+    if (found == None) {
+      found = FindBelow(display, children[i], name, windowClass);
     }
   }
   if (children != nullptr) {
     XFree(children);
   }
   return found;
+}
+
+}  // namespace
+
+Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
+  const ErrorsIgnored errorsIgnored(display);
+  return FindBelow(display, DefaultRootWindow(display), name, windowClass);
+}
+
+bool WindowManagerRuns(Display* display) {
+  const ErrorsIgnored errorsIgnored(display);
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const auto named = [&](Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    Window value = None;
+    if (XGetWindowProperty(display, window, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        count == 1) {
+      value = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data != nullptr) {
+      XFree(data);
+    }
+    return value;
+  };
+  const Window wm = named(DefaultRootWindow(display));
+  return wm != None && named(wm) == wm;
 }
 
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit) {

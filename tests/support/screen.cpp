@@ -8,7 +8,10 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace testsupport {
 
@@ -40,6 +43,72 @@ Screenshot CaptureScreen(Display* display) {
     }
   }
   XDestroyImage(image);
+  return shot;
+}
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t BigEndian32(const std::string& data, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    value = value << 8 | static_cast<unsigned char>(data[offset + i]);
+  }
+  return value;
+}
+
+}  // namespace
+
+Screenshot ReadXwd(const std::string& path) {
+  const std::string data = ReadAll(path);
+  Screenshot shot;
+  constexpr std::size_t headerWords = 25;
+  if (data.size() < headerWords * 4) {
+    return shot;
+  }
+  const auto field = [&](int index) { return BigEndian32(data, 4 * static_cast<std::size_t>(index)); };
+  const std::uint32_t headerSize = field(0);
+  const std::uint32_t bitsPerPixel = field(11);
+  const std::uint32_t bytesPerLine = field(12);
+  const std::uint32_t colormapEntries = field(19);
+  const int width = static_cast<int>(field(4));
+  const int height = static_cast<int>(field(5));
+  const std::size_t start = headerSize + 12 * static_cast<std::size_t>(colormapEntries);
+  if (bitsPerPixel != 32 || field(7) != LSBFirst || data.size() < start + std::size_t{bytesPerLine} * height) {
+    return shot;
+  }
+  shot.width = width;
+  shot.height = height;
+  shot.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t pixel;
+      std::memcpy(&pixel, data.data() + start + std::size_t{bytesPerLine} * y + 4 * static_cast<std::size_t>(x), 4);
+      shot.pixels.push_back(pixel & 0xFFFFFF);
+    }
+  }
+  return shot;
+}
+
+Screenshot ReadPpm(const std::string& path) {
+  const std::string data = ReadAll(path);
+  Screenshot shot;
+  std::istringstream header(data);
+  std::string magic;
+  int maximum = 0;
+  header >> magic >> shot.width >> shot.height >> maximum;
+  const auto start = static_cast<std::size_t>(header.tellg()) + 1;
+  if (magic != "P6" || maximum != 255 || data.size() < start + 3 * static_cast<std::size_t>(shot.width) * shot.height) {
+    return Screenshot{};
+  }
+  for (std::size_t i = 0; i < static_cast<std::size_t>(shot.width) * shot.height; ++i) {
+    const auto channel = [&](int c) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data[start + 3 * i + c])); };
+    shot.pixels.push_back(channel(0) << 16 | channel(1) << 8 | channel(2));
+  }
   return shot;
 }
 

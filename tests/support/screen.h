@@ -31,6 +31,12 @@ struct Screenshot {
 // The root window as shown, child windows included.
 Screenshot CaptureScreen(Display* display);
 
+// A screen kept in a file: an XWD image of 32 bits a pixel, as Xvfb keeps
+// its framebuffer (-fbdir), or a binary PPM, as grim writes. An empty
+// screenshot if the file cannot be read.
+Screenshot ReadXwd(const std::string& path);
+Screenshot ReadPpm(const std::string& path);
+
 // Distance from a pixel's centre to the nearest segment of the polyline.
 double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& points);
 
