@@ -1,9 +1,11 @@
-// Measures the Linux programs from outside, on a virtual 1920x1080 X server:
-// start to notice, dismissal to first frame, frame period, CPU per frame of
-// the program and of the X server, key release to exit and peak memory.
-// The X server's damage reports time the frames.
+// Measures the Linux programs from outside, on a virtual 1920x1080 X server,
+// bare or with picom compositing: start to notice, dismissal to first frame,
+// frame period, CPU per frame of the program and of the X server, key
+// release to exit and peak memory. The X server's damage reports time the
+// frames: on the root window, and on every window created, the overlay that
+// the program draws through under a compositor among them.
 //
-//   program_bench PROGRAM [RUNS]     prints one Markdown table row of medians
+//   program_bench PROGRAM [RUNS] [picom]     prints one Markdown table row of medians
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include "tests/support/process.h"
@@ -54,21 +57,20 @@ class Observer {
   // Waits for the next top-level window to be mapped; returns when it was seen.
   Clock::time_point WaitForMap() {
     for (;;) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      if (event.type == MapNotify) {
+      if (Next().type == MapNotify) {
         return Clock::now();
       }
     }
   }
+
+  bool CompositorRuns() { return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_WM_CM_S0", False)) != None; }
 
   // Waits for the next drawing of the figure: damage that lies where the
   // figure can reach and nowhere else. The reports a frame causes arrive
   // together; the first one times the frame and the rest are passed over.
   Clock::time_point WaitForFigure() {
     for (;;) {
-      XEvent event;
-      XNextEvent(display_, &event);
+      XEvent event = Next();
       if (event.type == damageEvent_ + XDamageNotify && InFigureArea(reinterpret_cast<XDamageNotifyEvent*>(&event)->area)) {
         const Clock::time_point seen = Clock::now();
         DrainDamage(5ms);
@@ -103,13 +105,33 @@ class Observer {
     }
   }
 
+  // The next event; every window created is watched for damage from then on.
+  XEvent Next() {
+    XEvent event;
+    XNextEvent(display_, &event);
+    if (event.type == CreateNotify) {
+      XDamageCreate(display_, event.xcreatewindow.window, XDamageReportRawRectangles);
+    }
+    return event;
+  }
+
   Display* display_;
   int damageEvent_ = 0;
 };
 
-Run MeasureOnce(const std::string& program) {
+Run MeasureOnce(const std::string& program, bool composited) {
   const testsupport::XvfbServer server(screenWidth, screenHeight);
   Observer observer(server.Display());
+  std::unique_ptr<testsupport::Process> compositor;
+  if (composited) {
+    compositor = std::make_unique<testsupport::Process>(
+        std::vector<std::string>{"picom", "--backend", "xrender", "--config", "/dev/null"});
+    while (!observer.CompositorRuns()) {
+      std::this_thread::sleep_for(20ms);
+    }
+    // It redirects the windows a moment after it owns its selection.
+    std::this_thread::sleep_for(1s);
+  }
   Run run;
 
   const Clock::time_point launched = Clock::now();
@@ -158,18 +180,19 @@ double Median(std::vector<Run>& runs, Field field) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s PROGRAM [RUNS]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s PROGRAM [RUNS] [picom]\n", argv[0]);
     return 2;
   }
   const std::string program = argv[1];
   const int runCount = argc > 2 ? std::stoi(argv[2]) : 5;
+  const bool composited = argc > 3 && std::string(argv[3]) == "picom";
   std::vector<Run> runs;
   for (int i = 0; i < runCount; ++i) {
-    runs.push_back(MeasureOnce(program));
+    runs.push_back(MeasureOnce(program, composited));
   }
   const double period = Median(runs, &Run::framePeriod);
-  std::printf("| %s | %.1f | %.1f | %.2f | %.2f | %.3f | %.3f | %.0f | %.0f |\n",
-              program.substr(program.rfind('/') + 1).c_str(), Median(runs, &Run::startToNotice),
+  std::printf("| %s%s | %.1f | %.1f | %.2f | %.2f | %.3f | %.3f | %.0f | %.0f |\n",
+              program.substr(program.rfind('/') + 1).c_str(), composited ? " (picom)" : "", Median(runs, &Run::startToNotice),
               Median(runs, &Run::dismissToFirstFrame), period, period - 500, Median(runs, &Run::programCpuPerFrame),
               Median(runs, &Run::serverCpuPerFrame), Median(runs, &Run::releaseToExit),
               Median(runs, &Run::peakKiB));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures both programs from outside at 1920x1080 (medians of several runs),
-# the Windows builds under Wine beside them, and the size of every program, and
-# writes the results to docs/performance.md.
+# on a bare server and under picom, the Windows builds under Wine beside them,
+# the instructions of one frame, and the size of every program, and writes
+# the results to docs/performance.md.
 #
 #   bench/programs.sh [RUNS]     (after ./test.sh has built everything)
 set -euo pipefail
@@ -13,12 +14,15 @@ mkdir -p docs
   echo "# Performance"
   echo
   echo "Measured on $(date -u +%Y-%m-%d) on $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
-  echo "$(. /etc/os-release && echo "$PRETTY_NAME"), with \`bench/programs.sh $runs\` (medians of $runs runs) and \`bench/frame.sh\`."
+  echo "$(. /etc/os-release && echo "$PRETTY_NAME"), with \`bench/programs.sh $runs\` (medians of $runs runs), \`bench/frame.sh\`"
+  echo "and \`bench/instructions.sh\`."
   echo
   echo "## The programs, measured from outside"
   echo
-  echo "On a virtual 1920x1080 X server of each run's own, with no window manager. Frames are timed by the"
-  echo "server's damage reports, CPU time by the scheduler's accounting (/proc/PID/schedstat), memory by VmHWM."
+  echo "On a virtual 1920x1080 X server of each run's own, with no window manager, bare or with picom"
+  echo "(\`--backend xrender\`) compositing, where the programs draw through their overlay. Frames are timed by"
+  echo "the server's damage reports, CPU time by the scheduler's accounting (/proc/PID/schedstat), memory by"
+  echo "VmHWM; under picom the X server's CPU includes the compositing that picom asks of it."
   echo "Under Wine, drawing on the screen device context does not reach the X screen: there a relay trace"
   echo "limited to the notice and the polyline call times the frames, and the X server's share is not measured."
   echo
@@ -26,6 +30,9 @@ mkdir -p docs
   echo "|---|---|---|---|---|---|---|---|---|"
   for program in overdraw cleardraw; do
     build/linux/bench/program_bench "build/linux/$program" "$runs"
+  done
+  for program in overdraw cleardraw; do
+    build/linux/bench/program_bench "build/linux/$program" "$runs" picom
   done
   for build in win32 win64; do
     for program in overdraw cleardraw; do
@@ -41,6 +48,15 @@ mkdir -p docs
   echo
   echo '```'
   bench/frame.sh 2>&1 | grep -E '^screen:|_median'
+  echo '```'
+  echo
+  echo "## Instructions per frame"
+  echo
+  echo "Counted by callgrind, so the same for the same build whatever else the machine does: the real"
+  echo "DrawFrame on the X11 layer at 1920x1080, without the pause."
+  echo
+  echo '```'
+  bench/instructions.sh
   echo '```'
   echo
   echo "## Program sizes (bytes)"

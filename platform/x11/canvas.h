@@ -1,8 +1,12 @@
 // Where a graphics object rasterises what it draws, and what it paints it
 // with, kept from one frame to the next: an 8-bit coverage mask in memory
-// and its copy on the server, and a solid fill of the last colour.
+// and on the server, and a solid fill of the last colour. Where the server
+// shares memory with us (MIT-SHM pixmaps), the two are one and the mask is
+// never copied; otherwise it is sent in every drawing.
 #pragma once
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrender.h>
 #include <cairo.h>
 
@@ -39,6 +43,7 @@ class Canvas {
 
  private:
   void Reserve(int width, int height);
+  bool ShareWithServer(int stride);
   void Release();
   Picture Fill(ARGB color);
 
@@ -48,8 +53,11 @@ class Canvas {
   int height_ = 0;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cairo_ = nullptr;
-  XImage* image_ = nullptr;
   Pixmap pixmap_ = None;
+  // While the memory is shared with the server.
+  XShmSegmentInfo shared_{};
+  // While it is not: the image that sends the pixels, and the GC it is sent with.
+  XImage* image_ = nullptr;
   GC gc_ = nullptr;
   Picture maskPicture_ = None;
   Picture fill_ = None;

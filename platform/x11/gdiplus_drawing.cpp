@@ -47,11 +47,12 @@ GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color) {
   Display* dpy = x11::Connection();
   const XRenderColor renderColor = x11::ToRenderColor(color);
   const HDC__& dc = *graphics->dc;
-  for (const Picture target : {dc.ink, dc.screen}) {
-    if (target != None) {
-      XRenderFillRectangle(dpy, PictOpSrc, target, &renderColor, 0, 0, static_cast<unsigned>(dc.width),
-                           static_cast<unsigned>(dc.height));
-    }
+  for (const Picture target : x11::TargetsOf(dc)) {
+    XRenderFillRectangle(dpy, PictOpSrc, target, &renderColor, 0, 0, static_cast<unsigned>(dc.width),
+                         static_cast<unsigned>(dc.height));
+  }
+  if (color >> 24 == 0xFF) {
+    x11::ClearedOpaque();
   }
   x11::Present(0, 0, dc.width, dc.height);
   XFlush(dpy);

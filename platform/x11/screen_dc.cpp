@@ -14,6 +14,8 @@ HandleTable<HDC__> deviceContexts;
 // While a device context lives: the ink, and the overlay while one shows it.
 Pixmap ink = None;
 Window overlay = None;
+// While the root shows what the ink would hold.
+bool inkOnScreen = false;
 int fixesEventBase = -1;
 
 unsigned ScreenWidth(Display* dpy) { return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))); }
@@ -71,6 +73,14 @@ void UseOverlay(Display* dpy, bool wanted) {
     return;
   }
   if (wanted) {
+    if (inkOnScreen) {
+      const Picture root = RootPicture(dpy);
+      const Picture drawn = InkPicture(dpy);
+      XRenderComposite(dpy, PictOpSrc, root, None, drawn, 0, 0, 0, 0, 0, 0, ScreenWidth(dpy), ScreenHeight(dpy));
+      XRenderFreePicture(dpy, drawn);
+      XRenderFreePicture(dpy, root);
+      inkOnScreen = false;
+    }
     overlay = CreateOverlay(dpy);
     if (overlay != None) {
       deviceContexts.ForEach([dpy](HDC__& dc) {
@@ -115,6 +125,18 @@ bool IsRaisedAboveOverlay(const XEvent& event) {
 }  // namespace
 
 bool IsLiveDC(HDC dc) { return deviceContexts.Contains(dc); }
+
+Targets TargetsOf(const HDC__& dc) {
+  if (dc.screen == None) {
+    return Targets{{dc.ink, None}, 1};
+  }
+  if (inkOnScreen) {
+    return Targets{{dc.screen, None}, 1};
+  }
+  return Targets{{dc.ink, dc.screen}, 2};
+}
+
+void ClearedOpaque() { inkOnScreen = overlay == None; }
 
 void Present(int x, int y, int width, int height) {
   if (overlay != None) {
@@ -170,6 +192,7 @@ INT WINAPI ReleaseDC(HWND, HDC dc) {
     }
     XFreePixmap(dpy, x11::ink);
     x11::ink = None;
+    x11::inkOnScreen = false;
   }
   XFlush(dpy);
   return 1;

@@ -1,11 +1,14 @@
 // Colours through the X11 layer onto a screen of the depth given on the
 // command line, read back channel by channel: a colour whose red, green and
-// blue all differ tells them apart.
+// blue all differ tells them apart. With "unshared", the server offers no
+// shared memory, and the layer sends its masks instead.
 //
-//   x11_colour_test DEPTH
+//   x11_colour_test DEPTH [unshared]
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
@@ -15,6 +18,7 @@
 namespace {
 
 int depth = 24;
+std::vector<std::string> serverOptions;
 
 // What the screen keeps of an 8-bit channel under the mask, read back as CaptureScreen does.
 std::uint32_t Kept(std::uint32_t value, unsigned long mask) {
@@ -29,7 +33,7 @@ std::uint32_t AsShown(ARGB color, const Visual& visual) {
 }
 
 TEST(ColourTest, ClearAndPenColoursKeepRedGreenAndBlueApart) {
-  const testsupport::XvfbServer server(320, 240, depth);
+  const testsupport::XvfbServer server(320, 240, depth, serverOptions);
   Display* observer = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(observer, nullptr);
   const Visual& visual = *DefaultVisual(observer, DefaultScreen(observer));
@@ -67,6 +71,9 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (argc > 1) {
     depth = std::atoi(argv[1]);
+  }
+  if (argc > 2 && std::string(argv[2]) == "unshared") {
+    serverOptions = {"-extension", "MIT-SHM"};
   }
   return RUN_ALL_TESTS();
 }
