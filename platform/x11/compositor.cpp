@@ -3,8 +3,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xcomposite.h>
 
-#include <string>
-
 #include "platform/x11/connection.h"
 
 namespace x11 {
@@ -37,16 +35,7 @@ const Translucent& TranslucentVisual() {
 
 }  // namespace
 
-Atom CompositorSelection() {
-  static const Atom selection = [] {
-    Display* dpy = Connection();
-    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy));
-    return XInternAtom(dpy, name.c_str(), False);
-  }();
-  return selection;
-}
-
-bool CompositorRuns() { return XGetSelectionOwner(Connection(), CompositorSelection()) != None; }
+bool CompositorRuns() { return XGetSelectionOwner(Connection(), Atoms().NET_WM_CM_Sn) != None; }
 
 bool CompositorBlends() {
   Display* dpy = Connection();

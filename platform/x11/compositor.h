@@ -17,9 +17,6 @@ bool CompositorRuns();
 // start-up, not when the compositor changes.
 bool CompositorBlends();
 
-// The selection a compositing manager owns while it runs.
-Atom CompositorSelection();
-
 // A top-level window with a 32-bit visual, transparent until drawn on, of
 // the given attributes besides; None if the server has no such visual.
 Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, unsigned long valueMask,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string>
 
 namespace x11 {
 namespace {
@@ -51,16 +52,19 @@ void InternAtoms(Display* dpy) {
       {&AtomTable::NET_WM_WINDOW_TYPE_DIALOG, "_NET_WM_WINDOW_TYPE_DIALOG"},
   };
   constexpr int count = static_cast<int>(std::size(names));
-  char* request[count];
-  Atom interned[count];
+  std::string compositorSelection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy));
+  char* request[count + 1];
+  Atom interned[count + 1];
   for (int i = 0; i < count; ++i) {
     request[i] = const_cast<char*>(names[i].name);
   }
+  request[count] = compositorSelection.data();
   // One round trip for all of them.
-  XInternAtoms(dpy, request, count, False, interned);
+  XInternAtoms(dpy, request, count + 1, False, interned);
   for (int i = 0; i < count; ++i) {
     atoms.*names[i].atom = interned[i];
   }
+  atoms.NET_WM_CM_Sn = interned[count];
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ struct AtomTable {
   Atom WM_DELETE_WINDOW;
   Atom MOTIF_WM_HINTS;
   Atom NET_ACTIVE_WINDOW;
+  // The selection a compositing manager of the default screen owns while it runs.
+  Atom NET_WM_CM_Sn;
   Atom NET_SUPPORTING_WM_CHECK;
   Atom NET_WM_STATE;
   Atom NET_WM_STATE_MAXIMIZED_VERT;

@@ -61,6 +61,19 @@ Window CreateOverlay(Display* dpy) {
   return window;
 }
 
+enum class Direction { inkOntoRoot, rootOntoInk };
+
+// Composites the whole of the ink onto the root window, or the other way round.
+void CompositeScreen(Display* dpy, int op, Direction direction) {
+  const Picture root = RootPicture(dpy);
+  const Picture drawn = InkPicture(dpy);
+  const bool ontoRoot = direction == Direction::inkOntoRoot;
+  XRenderComposite(dpy, op, ontoRoot ? drawn : root, None, ontoRoot ? root : drawn, 0, 0, 0, 0, 0, 0,
+                   ScreenWidth(dpy), ScreenHeight(dpy));
+  XRenderFreePicture(dpy, drawn);
+  XRenderFreePicture(dpy, root);
+}
+
 void DestroyOverlay(Display* dpy) {
   XSelectInput(dpy, DefaultRootWindow(dpy), NoEventMask);
   XDestroyWindow(dpy, overlay);
@@ -74,11 +87,7 @@ void UseOverlay(Display* dpy, bool wanted) {
   }
   if (wanted) {
     if (inkOnScreen) {
-      const Picture root = RootPicture(dpy);
-      const Picture drawn = InkPicture(dpy);
-      XRenderComposite(dpy, PictOpSrc, root, None, drawn, 0, 0, 0, 0, 0, 0, ScreenWidth(dpy), ScreenHeight(dpy));
-      XRenderFreePicture(dpy, drawn);
-      XRenderFreePicture(dpy, root);
+      CompositeScreen(dpy, PictOpSrc, Direction::rootOntoInk);
       inkOnScreen = false;
     }
     overlay = CreateOverlay(dpy);
@@ -93,11 +102,8 @@ void UseOverlay(Display* dpy, bool wanted) {
   // Without a compositor an overlay shows black where it is transparent,
   // over what it covers: the screen gets the ink, and the overlay goes.
   DestroyOverlay(dpy);
+  CompositeScreen(dpy, PictOpOver, Direction::inkOntoRoot);
   deviceContexts.ForEach([dpy](HDC__& dc) { dc.screen = RootPicture(dpy); });
-  if (const HDC__* any = deviceContexts.FindIf([](const HDC__&) { return true; })) {
-    XRenderComposite(dpy, PictOpOver, any->ink, None, any->screen, 0, 0, 0, 0, 0, 0, ScreenWidth(dpy),
-                     ScreenHeight(dpy));
-  }
 }
 
 // From the first device context on, the compositor's selection is watched.
@@ -106,7 +112,7 @@ void WatchCompositor(Display* dpy) {
   if (fixesEventBase >= 0 || !XFixesQueryExtension(dpy, &fixesEventBase, &errorBase)) {
     return;
   }
-  XFixesSelectSelectionInput(dpy, DefaultRootWindow(dpy), CompositorSelection(),
+  XFixesSelectSelectionInput(dpy, DefaultRootWindow(dpy), Atoms().NET_WM_CM_Sn,
                              XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
                                  XFixesSelectionClientCloseNotifyMask);
 }
@@ -147,7 +153,7 @@ void Present(int x, int y, int width, int height) {
 void FollowScreen(const XEvent& event) {
   Display* dpy = Connection();
   if (fixesEventBase >= 0 && event.type == fixesEventBase + XFixesSelectionNotify &&
-      reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == CompositorSelection()) {
+      reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == Atoms().NET_WM_CM_Sn) {
     if (!deviceContexts.Empty()) {
       UseOverlay(dpy, CompositorRuns());
       XFlush(dpy);
