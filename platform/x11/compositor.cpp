@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/Xcomposite.h>
+#include <X11/extensions/Xrender.h>
 
 #include "platform/x11/connection.h"
 
@@ -11,7 +12,6 @@ namespace {
 struct Translucent {
   Visual* visual = nullptr;
   Colormap colormap = None;
-  XRenderPictFormat* format = nullptr;
 };
 
 // Looked up once, on first use.
@@ -24,7 +24,6 @@ const Translucent& TranslucentVisual() {
       XRenderPictFormat* format = XRenderFindVisualFormat(dpy, info.visual);
       if (format != nullptr && format->direct.alphaMask != 0) {
         found.visual = info.visual;
-        found.format = format;
         found.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone);
       }
     }
@@ -79,7 +78,5 @@ Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, un
   return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, 32, InputOutput, translucent.visual,
                        valueMask | CWColormap | CWBorderPixel | CWBackPixel, &attributes);
 }
-
-XRenderPictFormat* TranslucentFormat() { return TranslucentVisual().format; }
 
 }  // namespace x11

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrender.h>
 
 namespace x11 {
 
@@ -21,8 +20,5 @@ bool CompositorBlends();
 // the given attributes besides; None if the server has no such visual.
 Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, unsigned long valueMask,
                                XSetWindowAttributes attributes);
-
-// The picture format of such windows.
-XRenderPictFormat* TranslucentFormat();
 
 }  // namespace x11

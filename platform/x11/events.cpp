@@ -26,8 +26,8 @@ bool IsCloseRequest(const XEvent& event) {
          event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == atoms.WM_DELETE_WINDOW;
 }
 
-XEvent NextEventFor(Display* dpy, Window window, int type) {
-  Wanted wanted{window, type};
+XEvent NextEventFor(Display* dpy, Window window) {
+  Wanted wanted{window, 0};
   XEvent event;
   XIfEvent(dpy, &event, IsWanted, reinterpret_cast<XPointer>(&wanted));
   return event;

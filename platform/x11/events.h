@@ -10,11 +10,12 @@ namespace x11 {
 // A window manager's request to close the window: WM_DELETE_WINDOW.
 bool IsCloseRequest(const XEvent& event);
 
-// Waits for the next event reported on that window, of that type if one is
-// given; events for other windows, or of other types, stay queued.
-XEvent NextEventFor(Display* dpy, Window window, int type = 0);
+// Waits for the next event reported on that window; events for other
+// windows stay queued.
+XEvent NextEventFor(Display* dpy, Window window);
 
-// The same, but for no longer than `limit`: whether the event came.
+// Waits, for no longer than `limit`, for an event of that type reported on
+// that window: whether it came. Other events stay queued.
 bool WaitForEventFor(Display* dpy, Window window, int type, std::chrono::milliseconds limit);
 
 // How long to wait for a window manager to act on a request.

@@ -2,6 +2,7 @@
 // real X server.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -161,9 +162,10 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   EXPECT_FALSE(x11::IsLiveWindow(window_));
   XSync(x11::Connection(), False);
   XWindowAttributes attributes;
-  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  // The handler is the whole process's: the layer's comes back after.
+  const XErrorHandler layers = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   EXPECT_EQ(XGetWindowAttributes(observer_, xid, &attributes), 0) << "the X window is gone";
-  XSetErrorHandler(nullptr);
+  XSetErrorHandler(layers);
 }
 
 TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {
@@ -178,6 +180,80 @@ TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {
   EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
   EXPECT_EQ(Messages(), std::vector<UINT>{WM_DESTROY});
   EXPECT_FALSE(x11::IsLiveWindow(window_));
+}
+
+// The observer stands in for an EWMH window manager: it announces itself,
+// takes the root's map requests and reads the requests sent to it.
+class WindowManagerTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    const Window root = DefaultRootWindow(observer_);
+    check_ = XCreateSimpleWindow(observer_, root, 0, 0, 1, 1, 0, 0, 0);
+    const Atom checkAtom = Intern("_NET_SUPPORTING_WM_CHECK");
+    for (const Window window : {root, check_}) {
+      XChangeProperty(observer_, window, checkAtom, XA_WINDOW, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(&check_), 1);
+    }
+    XSelectInput(observer_, root, SubstructureRedirectMask);
+    XSync(observer_, False);
+  }
+  void TearDown() override {
+    XDeleteProperty(observer_, DefaultRootWindow(observer_), Intern("_NET_SUPPORTING_WM_CHECK"));
+    XSync(observer_, False);
+    WindowTest::TearDown();
+  }
+
+  Atom Intern(const char* name) { return XInternAtom(observer_, name, False); }
+
+  // The next request the window manager gets, mapping windows as it is asked to.
+  XEvent ReadRequest() {
+    for (;;) {
+      XEvent event;
+      XNextEvent(observer_, &event);
+      if (event.type == MapRequest) {
+        XMapWindow(observer_, event.xmaprequest.window);
+        XSync(observer_, False);
+      }
+      if (event.type == ClientMessage) {
+        return event;
+      }
+    }
+  }
+
+  Window check_ = None;
+};
+
+TEST_F(WindowManagerTest, AWindowManagerIsAskedToActivateAndToMaximizeAShownWindow) {
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  const XEvent activate = ReadRequest();
+  EXPECT_EQ(activate.xclient.message_type, Intern("_NET_ACTIVE_WINDOW"));
+  EXPECT_EQ(activate.xclient.window, window_->xid);
+  EXPECT_EQ(activate.xclient.data.l[0], 1) << "from an application";
+
+  // A shown window is maximized by a request; one not yet shown, by its state.
+  EXPECT_EQ(ShowWindow(window_, SW_SHOWMAXIMIZED), TRUE);
+  const XEvent maximize = ReadRequest();
+  EXPECT_EQ(maximize.xclient.message_type, Intern("_NET_WM_STATE"));
+  EXPECT_EQ(maximize.xclient.window, window_->xid);
+  EXPECT_EQ(maximize.xclient.data.l[0], 1) << "add";
+  EXPECT_EQ(static_cast<Atom>(maximize.xclient.data.l[1]), Intern("_NET_WM_STATE_MAXIMIZED_VERT"));
+  EXPECT_EQ(static_cast<Atom>(maximize.xclient.data.l[2]), Intern("_NET_WM_STATE_MAXIMIZED_HORZ"));
+}
+
+TEST_F(WindowManagerTest, AManagerThatHasExitedIsNoneThoughItsPropertyStays) {
+  XDestroyWindow(observer_, check_);
+  XSelectInput(observer_, DefaultRootWindow(observer_), NoEventMask);
+  XSync(observer_, False);
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  XSync(x11::Connection(), False);
+  // Without a window manager the program covers the screen itself.
+  XWindowAttributes attributes;
+  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  EXPECT_EQ(attributes.width, DisplayWidth(observer_, 0));
+  EXPECT_EQ(attributes.map_state, IsViewable);
 }
 
 TEST_F(WindowTest, AltF4BecomesACloseRequest) {
