@@ -274,7 +274,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, CompositorChangeTest,
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (std::getenv(insideNamespaces) != nullptr) {
-    EnterPrivateNamespaces();
+    EnterPrivateNamespaces(PROGRAM_DIR);
   }
   return RUN_ALL_TESTS();
 }

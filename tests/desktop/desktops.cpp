@@ -1,5 +1,6 @@
 #include "desktops.h"
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -240,10 +241,23 @@ std::unique_ptr<Desktop> StartDesktop(const std::string& name) {
   return desktop;
 }
 
-void EnterPrivateNamespaces() {
-  if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+void EnterPrivateNamespaces(const std::string& keep) {
+  // A folder to keep that lies in /tmp is mounted again at its place in the new one.
+  const int kept = open(keep.c_str(), O_PATH | O_DIRECTORY);
+  if (kept < 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
       mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777") != 0) {
     throw std::runtime_error("cannot make a /tmp of our own");
   }
+  if (keep.rfind("/tmp/", 0) == 0) {
+    for (std::size_t slash = keep.find('/', 5); slash != std::string::npos; slash = keep.find('/', slash + 1)) {
+      mkdir(keep.substr(0, slash).c_str(), 0755);
+    }
+    mkdir(keep.c_str(), 0755);
+    if (mount(("/proc/self/fd/" + std::to_string(kept)).c_str(), keep.c_str(), nullptr, MS_BIND | MS_REC, nullptr) !=
+        0) {
+      throw std::runtime_error("cannot keep " + keep);
+    }
+  }
+  close(kept);
   MakeDirectory("/tmp/.X11-unix", 01777);
 }

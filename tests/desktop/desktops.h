@@ -29,5 +29,6 @@ std::unique_ptr<Desktop> StartDesktop(const std::string& name);
 bool NeedsPrivateNamespaces(const std::string& name);
 
 // Gives the process, once re-executed in namespaces of its own, a /tmp of
-// its own, so that a Wayland compositor's X display collides with nothing.
-void EnterPrivateNamespaces();
+// its own, so that a Wayland compositor's X display collides with nothing;
+// the folder to keep (the programs' own) stays where it was.
+void EnterPrivateNamespaces(const std::string& keep);
