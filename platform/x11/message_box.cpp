@@ -91,7 +91,7 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
     XEvent event = NextEventFor(dpy, box);
     switch (event.type) {
       case MapNotify:
-        Activate(box);
+        Activate(box, HasWindowManager());
         break;
       case DestroyNotify:
         // Another client closed it.

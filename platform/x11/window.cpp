@@ -175,7 +175,7 @@ BOOL WINAPI ShowWindow(HWND window, INT showCommand) {
     }
   }
   // A newly shown window is the active one and gets the keyboard.
-  x11::Activate(window->xid);
+  x11::Activate(window->xid, managed);
   return wasVisible;
 }
 

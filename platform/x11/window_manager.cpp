@@ -78,9 +78,9 @@ void MarkFocusable(Window window) {
   XSetWMHints(Connection(), window, &hints);
 }
 
-void Activate(Window window) {
+void Activate(Window window, bool managed) {
   Display* dpy = Connection();
-  if (HasWindowManager()) {
+  if (managed) {
     SendToRoot(dpy, window, Atoms().NET_ACTIVE_WINDOW, {fromApplication, CurrentTime, None, 0, 0});
     XFlush(dpy);
     return;

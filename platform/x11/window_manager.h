@@ -19,8 +19,8 @@ void RequestMaximized(Window window, bool mapped);
 void MarkFocusable(Window window);
 
 // Gives the window the keyboard the way the desktop expects: a window
-// manager is asked to activate it; without one the focus is set, once the
-// window can take it.
-void Activate(Window window);
+// manager, where one runs (HasWindowManager), is asked to activate it;
+// without one the focus is set, once the window can take it.
+void Activate(Window window, bool managed);
 
 }  // namespace x11
