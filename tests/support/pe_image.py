@@ -1,5 +1,5 @@
 """Reads what the tests need from a PE image: its kind, entry point,
-image range and imported DLLs."""
+image range, sections and imported DLLs."""
 
 import struct
 from dataclasses import dataclass
@@ -14,6 +14,15 @@ class PeImage:
     image_size: int
     entry_point: int  # absolute address
     imports: list
+    sections: list  # Section, in file order
+
+
+@dataclass
+class Section:
+    name: str
+    address: int  # relative to the image base
+    size: int
+    characteristics: int
 
 
 def read_pe(path):
@@ -40,12 +49,14 @@ def read_pe(path):
     for i in range(section_count):
         header = optional + optional_size + 40 * i
         virtual_size, virtual_address, raw_size, raw_offset = struct.unpack_from("<IIII", data, header + 8)
-        sections.append((virtual_address, max(virtual_size, raw_size), raw_offset))
+        (characteristics,) = struct.unpack_from("<I", data, header + 36)
+        name = data[header:header + 8].rstrip(b"\0").decode("ascii")
+        sections.append((Section(name, virtual_address, max(virtual_size, raw_size), characteristics), raw_offset))
 
     def file_offset(rva):
-        for address, size, raw in sections:
-            if address <= rva < address + size:
-                return rva - address + raw
+        for section, raw in sections:
+            if section.address <= rva < section.address + section.size:
+                return rva - section.address + raw
         raise ValueError(f"{path}: RVA {rva:#x} lies in no section")
 
     def c_string(rva):
@@ -62,7 +73,8 @@ def read_pe(path):
                 break
             imports.append(c_string(name_rva))
             descriptor += 20
-    return PeImage(kind, machine, subsystem, image_base, image_size, image_base + entry_rva, imports)
+    return PeImage(kind, machine, subsystem, image_base, image_size, image_base + entry_rva, imports,
+                   [section for section, _ in sections])
 
 
 def symbol_address(map_path, symbol):

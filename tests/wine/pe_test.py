@@ -1,6 +1,7 @@
 """Static checks of the Windows programs, with and without the frame-rate
-meter: image kind, GUI subsystem, entry point Start, and exactly the three
-system DLLs imported.
+meter: image kind, GUI subsystem, entry point Start, exactly the three
+system DLLs imported, no section both writable and executable, and the
+32-bit programs within 4 KiB.
 
     pe_test.py BUILD_DIR PE32|PE32+
 """
@@ -15,8 +16,12 @@ from pe_image import read_pe, symbol_address  # noqa: E402
 BUILD_DIR = sys.argv.pop(1)
 KIND = sys.argv.pop(1)
 # The programs, and those built with the frame-rate meter for the tests.
-PROGRAMS = ("overdraw", "cleardraw", "tests/overdraw_metered", "tests/cleardraw_metered")
+DELIVERED = ("overdraw", "cleardraw")
+PROGRAMS = DELIVERED + ("tests/overdraw_metered", "tests/cleardraw_metered")
 GUI_SUBSYSTEM = 2
+# What each delivered 32-bit program fits in.
+PE32_SIZE_LIMIT = 4096
+EXECUTE, READ, WRITE = 0x20000000, 0x40000000, 0x80000000
 
 
 class WindowsProgramTest(unittest.TestCase):
@@ -43,13 +48,23 @@ class WindowsProgramTest(unittest.TestCase):
                 self.assertIsNotNone(start, "no Start in the link map")
                 self.assertEqual(self.image(program).entry_point, start)
 
+    def test_code_is_readable_and_executable_and_nothing_is_writable_and_executable(self):
+        for program in PROGRAMS:
+            image = self.image(program)
+            for section in image.sections:
+                with self.subTest(program=program, section=section.name):
+                    flags = section.characteristics
+                    self.assertNotEqual(flags & (WRITE | EXECUTE), WRITE | EXECUTE)
+                    if section.address <= image.entry_point - image.image_base < section.address + section.size:
+                        self.assertEqual(flags & (READ | EXECUTE), READ | EXECUTE)
+
     def test_size(self):
         for program in PROGRAMS:
             size = os.path.getsize(os.path.join(BUILD_DIR, program + ".exe"))
             print(f"{KIND} {program}.exe: {size} bytes", file=sys.stderr)
-            if KIND == "PE32":
+            if KIND == "PE32" and program in DELIVERED:
                 with self.subTest(program):
-                    self.assertLessEqual(size, 8 * 1024)
+                    self.assertLessEqual(size, PE32_SIZE_LIMIT)
 
 
 if __name__ == "__main__":
