@@ -1,0 +1,32 @@
+# The .deb: stripped programs, dependencies computed from them as
+# dpkg-shlibdeps does, and what Debian asks of every package beside them
+# (a description, a copyright file, a changelog, a manual page per program).
+include(GNUInstallDirs)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION "Two tiny desktop programs that show a notice, open a maximized window and then
+animate an 18-point magenta polyline directly on the whole X11 screen, about
+twice a second. overdraw draws every frame over whatever the screen shows,
+cleardraw fills the screen with white in every frame. Releasing any key ends
+them.")
+
+set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
+set(gzipped_dir ${CMAKE_BINARY_DIR}/packaging)
+configure_file(${packaging_dir}/changelog.in ${gzipped_dir}/changelog @ONLY)
+
+# Compressed as Debian wants them: at the highest level, with no name or time stamp.
+set(gzipped)
+foreach(source ${gzipped_dir}/changelog ${PROJECT_SOURCE_DIR}/docs/man/overdraw.1 ${PROJECT_SOURCE_DIR}/docs/man/cleardraw.1)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${gzipped_dir}/${name}.gz
+    COMMAND sh -c "gzip -9n < '${source}' > '${gzipped_dir}/${name}.gz'"
+    DEPENDS ${source} VERBATIM)
+  list(APPEND gzipped ${gzipped_dir}/${name}.gz)
+endforeach()
+add_custom_target(packaging_files ALL DEPENDS ${gzipped})
+
+install(FILES ${packaging_dir}/copyright ${gzipped_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${gzipped_dir}/overdraw.1.gz ${gzipped_dir}/cleardraw.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
