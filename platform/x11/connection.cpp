@@ -7,8 +7,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <string>
+
+#include <unistd.h>
 
 namespace x11 {
 namespace {
@@ -24,6 +27,38 @@ ErrorTrap* innermostTrap;
 }
 
 int OnConnectionLost(Display*) { ExitWithMessage("lost the connection to the X display"); }
+
+// How long connecting may take, the authority file included: a server that
+// accepts and never answers, or an authority file that never ends, would
+// otherwise keep XOpenDisplay waiting for ever.
+constexpr unsigned connectSeconds = 10;
+char connectTimedOut[320];
+
+void OnConnectTimeout(int) {
+  // Only what is safe in a signal handler: Xlib's state is never touched.
+  ssize_t written = write(STDERR_FILENO, connectTimedOut, std::strlen(connectTimedOut));
+  static_cast<void>(written);
+  _exit(1);
+}
+
+// XOpenDisplay has no timeout of its own. A watchdog alarm ends the process
+// rather than interrupting Xlib, so no signal ever returns into half-made
+// Xlib state, and no thread runs beside it; it is cancelled as soon as
+// XOpenDisplay returns, so a slow but connected server is waited for.
+Display* OpenDisplayWithin(const char* name) {
+  std::snprintf(connectTimedOut, sizeof connectTimedOut,
+                "%s: cannot open X display \"%s\": no answer within %u s\n", program_invocation_short_name,
+                name, connectSeconds);
+  struct sigaction watchdog = {};
+  watchdog.sa_handler = OnConnectTimeout;
+  struct sigaction previous;
+  sigaction(SIGALRM, &watchdog, &previous);
+  alarm(connectSeconds);
+  Display* opened = XOpenDisplay(nullptr);
+  alarm(0);
+  sigaction(SIGALRM, &previous, nullptr);
+  return opened;
+}
 
 // Drawing needs RENDER, with formats for the screen and for an 8-bit mask.
 bool CanRender(Display* dpy) {
@@ -111,11 +146,13 @@ Display* Connection() {
   }
   // A dead server must end us through the I/O error handler, not through SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
-  display = XOpenDisplay(nullptr);
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr) {
+    name = "";
+  }
+  display = OpenDisplayWithin(name);
   if (display == nullptr) {
-    const char* name = std::getenv("DISPLAY");
-    std::fprintf(stderr, "%s: cannot open X display \"%s\"\n", program_invocation_short_name,
-                 name != nullptr ? name : "");
+    std::fprintf(stderr, "%s: cannot open X display \"%s\"\n", program_invocation_short_name, name);
     std::exit(1);
   }
   XSetIOErrorHandler(OnConnectionLost);

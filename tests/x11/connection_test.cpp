@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "platform/x11/connection.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -27,6 +36,51 @@ TEST(ConnectionTest, ErrorsInsideATrapAreNotedAndTheProgramGoesOn) {
   EXPECT_FALSE(outer.Caught()) << "the inner trap took the error";
   XNoOp(x11::Connection());
   XSync(x11::Connection(), False);
+}
+
+// A display that accepts connections and never answers, as a hung server does:
+// the kernel completes the connection into the listen queue; nobody reads it.
+class SilentDisplay {
+ public:
+  SilentDisplay() : socket_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    mkdir("/tmp/.X11-unix", 01777);
+    for (int number = 7000 + getpid() % 1000; number < 9000; ++number) {
+      sockaddr_un address = {};
+      address.sun_family = AF_UNIX;
+      path_ = "/tmp/.X11-unix/X" + std::to_string(number);
+      path_.copy(address.sun_path, sizeof address.sun_path - 1);
+      if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        name_ = ":" + std::to_string(number);
+        break;
+      }
+    }
+    listen(socket_, 8);
+  }
+  ~SilentDisplay() {
+    close(socket_);
+    unlink(path_.c_str());
+  }
+  const std::string& Name() const { return name_; }
+
+ private:
+  int socket_;
+  std::string path_;
+  std::string name_;
+};
+
+TEST(ConnectionTest, ConnectingThatNeverEndsGivesUpWithOneLineAndCodeOne) {
+  const SilentDisplay silent;
+  const std::string server = std::getenv("DISPLAY");
+  const struct {
+    std::string display;
+    std::string authority;  // an environment assignment, for env
+  } cases[] = {{silent.Name(), "XAUTHORITY="}, {server, "XAUTHORITY=/dev/zero"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.authority);
+    testsupport::Process program({"env", "DISPLAY=" + c.display, c.authority, PROGRAM});
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(60)), 1);
+    EXPECT_EQ(program.Stderr(), "overdraw: cannot open X display \"" + c.display + "\": no answer within 10 s\n");
+  }
 }
 
 }  // namespace
