@@ -72,6 +72,23 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
 
 bool Process::Running() { return !WaitForExit(std::chrono::milliseconds(0)).has_value(); }
 
+bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
+  // A pause is one clock_nanosleep: what /proc shows the program blocked in while it lasts.
+  constexpr int clockNanosleep = 230;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  bool pausing = false;
+  while (count > 0 && std::chrono::steady_clock::now() < deadline && Running()) {
+    std::ifstream syscall("/proc/" + std::to_string(pid_) + "/syscall");
+    int number = -1;
+    syscall >> number;
+    const bool now = number == clockNanosleep;
+    count -= now && !pausing ? 1 : 0;
+    pausing = now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return count <= 0;
+}
+
 namespace {
 
 std::string ReadFile(const std::string& path) {

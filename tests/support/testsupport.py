@@ -28,8 +28,10 @@ def wait_until(condition, limit, what, interval=0.2):
 
 def screen_check(*arguments):
     """What the tool answers, one line an answer."""
-    return subprocess.run([SCREEN_CHECK, *map(str, arguments)], capture_output=True, text=True, check=True,
-                          timeout=120).stdout.splitlines()
+    answer = subprocess.run([SCREEN_CHECK, *map(str, arguments)], capture_output=True, text=True, timeout=120)
+    if answer.returncode != 0:
+        raise RuntimeError(f"screen_check {' '.join(map(str, arguments))}: {answer.stderr.strip()}")
+    return answer.stdout.splitlines()
 
 
 class Xvfb:
