@@ -26,10 +26,8 @@ def main():
         run.start("+relay", relay_include="gdiplus.GdipDrawLines", desktop=True)
         run.dismiss_notice()
         run.wait_for_frames(1)
-        run.show_desktop(frames)
         screen = os.path.join(run.work, "screen.xwd")
-        with open(screen, "wb") as out:
-            subprocess.run(["xwd", "-root", "-silent"], env=run.env, stdout=out, check=True, timeout=30)
+        run.show_desktop(frames, screen)
         run.post("test", "test", WM_KEYUP, VK_ESCAPE)
         run.program.wait(timeout=120)
         os.makedirs(os.path.dirname(output), exist_ok=True)

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "e2e.h"
 #include "tests/support/desktop.h"
@@ -69,7 +68,7 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   Launch();
   const Window notice = WaitForNotice();
   ASSERT_NE(notice, None);
-  std::this_thread::sleep_for(1200ms);
+  EXPECT_FALSE(program_->WaitForPauses(1, 1200ms)) << "no frame begins while the notice shows";
   const Screenshot waiting = CaptureScreen(display_);
   EXPECT_EQ(waiting.Count(magenta), 0);
   EXPECT_LT(waiting.Count(white), waiting.width * waiting.height / 2) << "nothing cleared the screen";
@@ -111,7 +110,7 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
     ASSERT_NE(notice, None) << how;
     dismiss(notice);
     EXPECT_NE(WaitForMainWindow(), None) << how;
-    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(program_->WaitForPauses(2, 10s)) << how << ": the frames go on";
     EXPECT_TRUE(program_->Running()) << how << ": the dismissal must not end the program";
     program_.reset();
   }
@@ -119,9 +118,9 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
 
 TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {
   ASSERT_NE(StartAnimation(), None);
-  std::this_thread::sleep_for(1200ms);
+  ASSERT_TRUE(program_->WaitForPauses(3, 20s));
   const Screenshot earlier = CaptureScreen(display_);
-  std::this_thread::sleep_for(1500ms);
+  ASSERT_TRUE(program_->WaitForPauses(3, 20s));
   const Screenshot later = CaptureScreen(display_);
   const int all = later.width * later.height;
   if (Clears()) {
@@ -143,7 +142,7 @@ TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {
 
 TEST_P(ProgramTest, ReleasingAnyKeyExitsWithZero) {
   ASSERT_NE(StartAnimation(), None);
-  std::this_thread::sleep_for(700ms);
+  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
   testsupport::TypeKey(display_, XK_q);
   EXPECT_EQ(program_->WaitForExit(3s), 0);
 }
@@ -155,7 +154,8 @@ TEST_P(ProgramTest, HoldingAKeyDoesNotExitButItsReleaseDoes) {
                                         : std::vector<std::string>{"env", "LD_PRELOAD=" NO_DETECTABLE_AUTOREPEAT}),
               None);
     testsupport::PressKey(display_, XK_a);
-    std::this_thread::sleep_for(1500ms);  // long enough for the server's auto-repeat
+    // Through three frames: longer than the server waits before it repeats the key.
+    EXPECT_TRUE(program_->WaitForPauses(4, 20s)) << "detectable auto-repeat: " << detectable;
     EXPECT_TRUE(program_->Running()) << "detectable auto-repeat: " << detectable;
     testsupport::ReleaseKey(display_, XK_a);
     EXPECT_EQ(program_->WaitForExit(3s), 0) << "detectable auto-repeat: " << detectable;
@@ -167,7 +167,7 @@ TEST_P(ProgramTest, AltWithAKeyDoesNotExit) {
   testsupport::PressKey(display_, XK_Alt_L);
   testsupport::TypeKey(display_, XK_x);
   testsupport::ReleaseKey(display_, XK_Alt_L);
-  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(program_->WaitForPauses(3, 20s)) << "the frames go on";
   EXPECT_TRUE(program_->Running());
   testsupport::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program_->WaitForExit(3s), 0);
@@ -188,14 +188,14 @@ const std::vector<std::string> valgrind = {"valgrind", "--quiet", "--leak-check=
 TEST_P(ProgramTest, CloseRequestExitsWithZeroAndLeaksNothingOfOurs) {
   const Window main = StartAnimation(valgrind, 30s);
   ASSERT_NE(main, None);
-  std::this_thread::sleep_for(1500ms);
+  ASSERT_TRUE(program_->WaitForPauses(3, 60s));
   testsupport::RequestClose(display_, main);
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
 
 TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
   ASSERT_NE(StartAnimation(valgrind, 30s), None);
-  std::this_thread::sleep_for(1500ms);
+  ASSERT_TRUE(program_->WaitForPauses(3, 60s));
   testsupport::TypeKey(display_, XK_space);
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
@@ -203,7 +203,7 @@ TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
 TEST_P(ProgramTest, AWindowDestroyedFromOutsideEndsTheProgramWithZero) {
   const Window main = StartAnimation();
   ASSERT_NE(main, None);
-  std::this_thread::sleep_for(700ms);
+  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
   XDestroyWindow(display_, main);
   XSync(display_, False);
   EXPECT_EQ(program_->WaitForExit(3s), 0) << program_->Stderr();
@@ -212,7 +212,7 @@ TEST_P(ProgramTest, AWindowDestroyedFromOutsideEndsTheProgramWithZero) {
 
 TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
   ASSERT_NE(StartAnimation(), None);
-  std::this_thread::sleep_for(700ms);
+  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
   XCloseDisplay(display_);
   display_ = nullptr;
   server_->Kill();

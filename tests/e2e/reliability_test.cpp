@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "e2e.h"
@@ -44,7 +43,7 @@ TEST_P(ScreenTest, DrawsInTrueColoursAndExitsCleanly) {
   ASSERT_NE(display, nullptr);
   std::unique_ptr<Process> program;
   ASSERT_NE(StartAnimation(display, name, program), None);
-  std::this_thread::sleep_for(1200ms);
+  ASSERT_TRUE(program->WaitForPauses(3, 20s));
   const testsupport::Screenshot shot = testsupport::CaptureScreen(display);
   if (std::string(name) == "overdraw") {
     EXPECT_GT(shot.Count(magenta), 200) << "the pen colour is exact at every depth";

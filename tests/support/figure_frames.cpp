@@ -1,20 +1,48 @@
-// Prints the figure as each of the first N frames draws it, one frame a
-// line of 36 coordinates (x0 y0 x1 y1 ...), for tests written in other
-// languages to check a screen against.
-//
-//   figure_frames N
-#include <cstdio>
-#include <cstdlib>
+#include "tests/support/figure_frames.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include "figure/figure.h"
 
-int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : 0;
-  for (int frame = 0; frame < frames; ++frame) {
+namespace testsupport {
+
+std::vector<Polyline> FigureFrames(int count) {
+  // The figure module keeps one figure: every call starts it again from its state at load.
+  static const Polyline start(figurePoints, figurePoints + figurePointCount);
+  static const std::uint32_t startCursor = swapCursor;
+  std::copy(start.begin(), start.end(), figurePoints);
+  swapCursor = startCursor;
+  std::vector<Polyline> frames;
+  for (int frame = 0; frame < count; ++frame) {
     StepFigure();
-    for (int i = 0; i < figurePointCount; ++i) {
-      std::printf("%s%.9g %.9g", i == 0 ? "" : " ", figurePoints[i].X, figurePoints[i].Y);
-    }
-    std::printf("\n");
+    frames.emplace_back(figurePoints, figurePoints + figurePointCount);
   }
+  return frames;
 }
+
+bool ShowsPolyline(const Screenshot& shot, const Polyline& points) {
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    if (!ColorNear(shot, (points[i].X + points[i + 1].X) / 2, (points[i].Y + points[i + 1].Y) / 2, 1, magenta)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int StrayPixels(const Screenshot& shot, const std::vector<Polyline>& frames) {
+  int stray = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (shot.At(x, y) == magenta &&
+          std::none_of(frames.begin(), frames.end(), [&](const Polyline& frame) {
+            return DistanceToPolyline(x + 0.5, y + 0.5, frame) <= strokeReach;
+          })) {
+        ++stray;
+      }
+    }
+  }
+  return stray;
+}
+
+}  // namespace testsupport

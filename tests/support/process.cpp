@@ -72,6 +72,34 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
 
 bool Process::Running() { return !WaitForExit(std::chrono::milliseconds(0)).has_value(); }
 
+bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
+  // In a pause the program is blocked in clock_nanosleep; it leaves it for mere microseconds to draw, and
+  // drawing writes to the X server. So the program is in a new pause when it is seen in one having
+  // written since it was last seen in one.
+  constexpr int clockNanosleep = 230;
+  const std::string proc = "/proc/" + std::to_string(pid_);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  long lastWrites = -1;
+  while (count > 0 && std::chrono::steady_clock::now() < deadline && Running()) {
+    std::ifstream syscall(proc + "/syscall");
+    int number = -1;
+    syscall >> number;
+    std::ifstream io(proc + "/io");
+    long writes = -1;
+    for (std::string field; io >> field && writes < 0;) {
+      if (field == "syscw:") {
+        io >> writes;
+      }
+    }
+    if (number == clockNanosleep && writes != lastWrites) {
+      --count;
+      lastWrites = writes;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return count <= 0;
+}
+
 namespace {
 
 std::string ReadFile(const std::string& path) {

@@ -21,6 +21,9 @@ class Process {
   // The exit code, or nothing if it is still running after `limit`; -signal if a signal ended it.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit);
   bool Running();
+  // Waits up to `limit` until the program has been seen in `count` pauses (Sleep), one under way among
+  // them; each frame makes one before it draws the figure. False if it has not, or has ended.
+  bool WaitForPauses(int count, std::chrono::milliseconds limit);
   std::string Stdout() const;
   std::string Stderr() const;
   pid_t Pid() const { return pid_; }

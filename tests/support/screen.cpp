@@ -78,7 +78,10 @@ Screenshot ReadXwd(const std::string& path) {
   const int width = static_cast<int>(field(4));
   const int height = static_cast<int>(field(5));
   const std::size_t start = headerSize + 12 * static_cast<std::size_t>(colormapEntries);
-  if (bitsPerPixel != 32 || field(7) != LSBFirst || data.size() < start + std::size_t{bytesPerLine} * height) {
+  // Xvfb keeps 32 bits a pixel; xwd may write 24 (it does for Wine's desktop once a window is minimized).
+  const std::size_t bytesPerPixel = bitsPerPixel / 8;
+  if ((bitsPerPixel != 32 && bitsPerPixel != 24) || field(7) != LSBFirst ||
+      data.size() < start + std::size_t{bytesPerLine} * height) {
     return shot;
   }
   shot.width = width;
@@ -86,8 +89,8 @@ Screenshot ReadXwd(const std::string& path) {
   shot.pixels.reserve(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      std::uint32_t pixel;
-      std::memcpy(&pixel, data.data() + start + std::size_t{bytesPerLine} * y + 4 * static_cast<std::size_t>(x), 4);
+      std::uint32_t pixel = 0;
+      std::memcpy(&pixel, data.data() + start + std::size_t{bytesPerLine} * y + bytesPerPixel * x, bytesPerPixel);
       shot.pixels.push_back(pixel & 0xFFFFFF);
     }
   }

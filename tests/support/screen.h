@@ -32,8 +32,8 @@ struct Screenshot {
 Screenshot CaptureScreen(Display* display);
 
 // A screen kept in a file: an XWD image of 32 bits a pixel, as Xvfb keeps
-// its framebuffer (-fbdir), or a binary PPM, as grim writes. An empty
-// screenshot if the file cannot be read.
+// its framebuffer (-fbdir), or of 24, as xwd writes some screens, or a
+// binary PPM, as grim writes. An empty screenshot if the file cannot be read.
 Screenshot ReadXwd(const std::string& path);
 Screenshot ReadPpm(const std::string& path);
 

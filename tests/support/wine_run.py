@@ -8,9 +8,10 @@ import shutil
 import struct
 import subprocess
 import tempfile
+import time
 
 from pe_image import read_pe
-from testsupport import Xvfb, capture_root, wait_until
+from testsupport import CYAN, Xvfb, capture_root, count, figure_shown, wait_until
 
 WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
@@ -121,22 +122,47 @@ class WineRun:
         with open(self.trace_path, errors="replace") as trace:
             return sum("Call gdiplus.GdipDrawLines(" in line for line in trace)
 
-    def show_desktop(self, frames):
+    def show_desktop(self, frames, shot_path=None):
         """Minimizes the window, whose drawing of the screen Wine shows only
-        inside its virtual desktop with the window out of the way, and has
-        that many more frames drawn: a minimized window gets no paint
-        requests of its own."""
+        inside its virtual desktop with the window out of the way, has at
+        least that many more frames drawn (a minimized window gets no paint
+        requests of its own), leaves a screenshot that shows the last frame
+        drawn at shot_path (see capture) and returns the frames the trace
+        counts by then."""
         assert self.post("test", "test", WM_SYSCOMMAND, SC_MINIMIZE), "no window of class test"
         # Until the window shows minimized, on the desktop's edge, the desktop may paint over the frames.
-        wait_until(lambda: SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10 < self.capture().count(WINE_DESKTOP) <
+        wait_until(lambda: SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10 < count(self.capture(), WINE_DESKTOP) <
                    SCREEN_WIDTH * SCREEN_HEIGHT, 60, "the window minimized on the desktop")
-        for _ in range(frames):
+        # A frame is in the trace when it starts to draw, and on the screen once Wine has passed its drawing
+        # on; the desktop's own repaint may still come after it, and then another frame is asked for.
+        for _ in range(frames + 10):
             drawn = self.frames_drawn()
             assert self.post("test", "test", WM_PAINT), "no window of class test"
             self.wait_for_frames(drawn + 1)
+            frames -= 1
+            if frames <= 0:
+                if self.shows_frame(drawn + 1, shot_path):
+                    return drawn + 1
+        raise AssertionError("no screenshot showed the last frame drawn")
 
-    def capture(self):
-        return capture_root(self.env["DISPLAY"], os.path.join(self.work, "screen.xwd"))
+    def shows_frame(self, frame, shot_path, limit=20):
+        """Whether, within `limit` seconds, a screenshot shows the frame's figure in full, and its text if it
+        writes one."""
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            shot = self.capture(shot_path)
+            if figure_shown(shot, frame)[2] == frame and (not self.writes_text() or count(shot, CYAN) > 0):
+                return True
+            time.sleep(0.2)
+        return False
+
+    def writes_text(self):
+        with open(self.trace_path, errors="replace") as trace:
+            return any("Call gdiplus.GdipDrawString(" in line for line in trace)
+
+    def capture(self, path=None):
+        """The screen as an XWD file, in the run's folder unless another path is given."""
+        return capture_root(self.env["DISPLAY"], path or os.path.join(self.work, "screen.xwd"))
 
     def close(self):
         if self.program and self.program.poll() is None:

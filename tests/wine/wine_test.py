@@ -5,7 +5,7 @@ exit code. A run that ends with a key release also looks at the screen:
 inside Wine's virtual desktop, with the window minimized, the program's
 drawing shows.
 
-    wine_test.py PROGRAM.exe HELPER.exe keyup|close FIGURE_FRAMES_TOOL
+    wine_test.py PROGRAM.exe HELPER.exe keyup|close
 
 Exits with 77, after saying why, when this machine cannot run the program.
 """
@@ -14,16 +14,16 @@ import os
 import re
 import struct
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
 from pe_image import read_pe  # noqa: E402
-from testsupport import (CYAN, MAGENTA, STROKE_REACH, WHITE, distance_to_polyline, figure_frames,  # noqa: E402
-                         golden_calls, read_text)
-from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
+from testsupport import CYAN, WHITE, count, figure_shown, golden_calls, read_text  # noqa: E402
+from wine_run import SCREEN_HEIGHT, SCREEN_WIDTH, VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
 
-PROGRAM, HELPER, EXIT_BY, FIGURE_FRAMES = sys.argv[1:5]
-del sys.argv[1:5]
+PROGRAM, HELPER, EXIT_BY = sys.argv[1:4]
+del sys.argv[1:4]
 NAME = os.path.basename(PROGRAM).removesuffix(".exe")
 METERED = NAME.endswith("_metered")
 PROGRAM_NAME = NAME.removesuffix("_metered")
@@ -76,8 +76,9 @@ def golden(*sections):
     return [call for section in sections for call in golden_calls(section, PROGRAM_NAME, METERED)]
 
 
-def run_program():
-    """Runs the program to its end; returns the exit code, its calls and, for a key release, the screen."""
+def run_program(shot_path):
+    """Runs the program to its end; returns the exit code, its calls and, for a key release, the screen
+    (kept at shot_path) and the frames drawn by then."""
     runner = []
     if IMAGE.kind == "PE32":
         runner = i386_runner()
@@ -94,9 +95,7 @@ def run_program():
         run.wait_for_frames(4)
         shot = frames = None
         if EXIT_BY == "keyup":
-            run.show_desktop(2)
-            shot = run.capture()
-            frames = run.frames_drawn()
+            shot, frames = shot_path, run.show_desktop(2, shot_path)
             posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
         else:
             posted = run.post("test", "test", WM_CLOSE)
@@ -109,9 +108,14 @@ def run_program():
 class WineProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.exit_code, cls.calls, cls.shot, cls.frames = run_program()
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.exit_code, cls.calls, cls.shot, cls.frames = run_program(os.path.join(cls.folder.name, "screen.xwd"))
         cls.made = [(name, arguments) for kind, name, arguments in cls.calls if kind == "Call"]
         cls.returned = {name: value for kind, name, value in cls.calls if kind == "Ret"}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
 
     def assert_calls(self, made, expected):
         """The calls in order, with every argument the trace shows as the list gives it."""
@@ -190,14 +194,11 @@ class WineProgramTest(unittest.TestCase):
 
     @unittest.skipUnless(EXIT_BY == "keyup", "a run ended by a close request does not look at the screen")
     def test_the_screen_shows_the_frames_drawn(self):
-        drawn = figure_frames(FIGURE_FRAMES, self.frames)
-        magenta = self.shot.where(MAGENTA)
-        self.assertGreater(len(magenta), 300)
-        for x, y in magenta:
-            nearest = min(distance_to_polyline(x + 0.5, y + 0.5, frame) for frame in drawn)
-            self.assertLessEqual(nearest, STROKE_REACH, f"magenta at {x},{y} on none of the {self.frames} frames")
+        magenta, stray, _ = figure_shown(self.shot, self.frames)
+        self.assertGreater(magenta, 300)
+        self.assertEqual(stray, 0, f"magenta pixels on none of the {self.frames} frames")
         if PROGRAM_NAME == "cleardraw":
-            self.assertGreater(self.shot.count(WHITE), self.shot.width * self.shot.height * 9 // 10)
+            self.assertGreater(count(self.shot, WHITE), SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10)
 
     @unittest.skipUnless(METERED, "a program without the meter shows no text")
     def test_the_meter_shows_two_frames_a_second_in_cyan_in_the_top_left_corner(self):
@@ -213,11 +214,10 @@ class WineProgramTest(unittest.TestCase):
         self.assertTrue(later, f"no report after the first: {counts}")
         self.assertLessEqual(later, {2, 3}, counts)
         if self.shot is not None:
-            x0, y0, width, height = CORNER
-            cyan = self.shot.where(CYAN)
-            self.assertGreater(len(cyan), 30)
-            self.assertTrue(all(x < x0 + width and y < y0 + height for x, y in cyan), "cyan outside the corner")
-            self.assertEqual(read_text(self.shot, x0, y0, width, height, CYAN), f"FPS: {texts[-1].group(1)}")
+            cyan = count(self.shot, CYAN)
+            self.assertGreater(cyan, 30)
+            self.assertEqual(count(self.shot, CYAN, CORNER), cyan, "cyan outside the corner")
+            self.assertEqual(read_text(self.shot, *CORNER, CYAN), f"FPS: {texts[-1].group(1)}")
 
 
 if __name__ == "__main__":

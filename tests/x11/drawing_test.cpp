@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -125,10 +126,16 @@ TEST_F(DrawingTest, TheFigureIsAbsentDuringThePauseOnlyWhenClearing) {
   DrawFrame();
   const std::vector<GpPointF> previous = CurrentFigure();
   SyncLayer();
-  // Look at the screen in the middle of the next frame's pause.
-  std::thread frame(DrawFrame);
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  const Screenshot during = CaptureScreen(display);
+  // Look at the screen while the next frame runs: a clearing one shows the clear throughout its pause.
+  std::atomic<bool> drawn = false;
+  std::thread frame([&drawn] {
+    DrawFrame();
+    drawn = true;
+  });
+  Screenshot during = CaptureScreen(display);
+  while (CLEARS_EVERY_FRAME && during.Count(white) != during.width * during.height && !drawn) {
+    during = CaptureScreen(display);
+  }
   frame.join();
   if (CLEARS_EVERY_FRAME) {
     EXPECT_EQ(during.Count(white), during.width * during.height);
