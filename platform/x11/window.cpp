@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
+#include "platform/x11/compositor.h"
 #include "platform/x11/message_queue.h"
+#include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
 
 namespace x11 {
@@ -34,7 +35,7 @@ constexpr WORD firstClassAtom = 0xC000;
 Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
   XSetWindowAttributes attributes{};
   attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
-  if (CompositorBlends()) {
+  if (CompositorBlendsNow()) {
     const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
     if (translucent != None) {
       return translucent;
