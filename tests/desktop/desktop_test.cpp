@@ -30,7 +30,6 @@ using testsupport::Process;
 using testsupport::Screenshot;
 using testsupport::white;
 
-
 constexpr const char* insideNamespaces = "DESKTOP_TEST_IN_NAMESPACES";
 
 // The figure as frames 1, 2, ... draw it.

@@ -52,12 +52,28 @@ bool CompositorRuns(Display* display) {
   return XGetSelectionOwner(display, selection) != None;
 }
 
-// Whether a window manager runs and takes the map requests of new windows: the root's event masks, which every
-// client's selections make up, hold the redirection only one client can select.
-bool ManagesWindows(Display* display) {
-  XWindowAttributes root{};
-  XGetWindowAttributes(display, DefaultRootWindow(display), &root);
-  return testsupport::WindowManagerRuns(display) && (root.all_event_masks & SubstructureRedirectMask) != 0;
+// Whether a window manager manages new windows: it has put the ICCCM WM_STATE on a probe window that the test maps,
+// mapped again each time, since a manager that is still starting may let a map request pass unanswered.
+bool ManagesWindows(Display* display, Window probe) {
+  XMapWindow(display, probe);
+  const auto deadline = std::chrono::steady_clock::now() + 1s;
+  const Atom state = XInternAtom(display, "WM_STATE", False);
+  while (std::chrono::steady_clock::now() < deadline) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, probe, state, 0, 1, False, AnyPropertyType, &type, &format, &count, &remaining, &data);
+    if (data != nullptr) {
+      XFree(data);
+    }
+    if (type != None) {
+      return true;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
 }
 
 // An X desktop on a virtual X server whose framebuffer file shows what the screen shows.
@@ -108,7 +124,10 @@ class XvfbDesktop : public Desktop {
   void StartWindowManager(const std::vector<std::string>& command, bool composites = false) {
     const testsupport::Screenshot before = Capture();
     processes_.push_back(std::make_unique<Process>(command));
-    WaitFor([this] { return ManagesWindows(display_); }, 60s, "the window manager");
+    const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
+    WaitFor([&] { return ManagesWindows(display_, probe); }, 60s, "the window manager");
+    XDestroyWindow(display_, probe);
+    XSync(display_, False);
     if (composites) {
       AwaitCompositor(before);
     }
