@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xcomposite.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -50,6 +51,23 @@ void WriteFile(const std::string& path, const std::string& text) {
 bool CompositorRuns(Display* display) {
   const Atom selection = XInternAtom(display, "_NET_WM_CM_S0", False);
   return XGetSelectionOwner(display, selection) != None;
+}
+
+// Whether a compositor has redirected the root's children itself: another client's manual redirection is then
+// refused. Asked only once the compositor has painted, lest the question take the redirection from it.
+bool RedirectionHeld(Display* display) {
+  static bool refused;
+  refused = false;
+  XSync(display, False);
+  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return (refused = true), 0; });
+  XCompositeRedirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+  XSync(display, False);
+  if (!refused) {
+    XCompositeUnredirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+    XSync(display, False);
+  }
+  XSetErrorHandler(previous);
+  return refused;
 }
 
 // Whether a window manager manages new windows: it has put the ICCCM WM_STATE on a probe window that the test maps,
@@ -111,13 +129,15 @@ class XvfbDesktop : public Desktop {
   }
 
   // A compositor owns its selection before it redirects windows and paints: it is ready once it has
-  // painted the screen anew, or, on a screen that looks the same composited, within a bound.
+  // painted the screen anew (or, on a screen that looks the same composited, within a bound) and holds the
+  // redirection, which programs starting then see.
   void AwaitCompositor(const testsupport::Screenshot& before) {
     WaitFor([this] { return CompositorRuns(display_); }, 30s, "the compositor");
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     while (Capture().pixels == before.pixels && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(50ms);
     }
+    WaitFor([this] { return RedirectionHeld(display_); }, 30s, "the compositor to redirect the windows");
   }
 
   // A window manager, which may be a compositing one too.
