@@ -196,6 +196,7 @@ enum GpStatus : INT {
   Ok = 0,
   GenericError = 1,
   InvalidParameter = 2,
+  NotImplemented = 6,
   FontFamilyNotFound = 14,
   UnsupportedGdiplusVersion = 17,
   GdiplusNotInitialized = 18,

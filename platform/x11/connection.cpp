@@ -25,13 +25,13 @@ ErrorTrap* innermostTrap;
 
 int OnConnectionLost(Display*) { ExitWithMessage("lost the connection to the X display"); }
 
-// Drawing needs RENDER, with formats for the screen and for an 8-bit mask.
+// Drawing needs RENDER, with formats for the screen and for the 32-bit ink.
 bool CanRender(Display* dpy) {
   int eventBase = 0;
   int errorBase = 0;
   return XRenderQueryExtension(dpy, &eventBase, &errorBase) &&
          XRenderFindVisualFormat(dpy, DefaultVisual(dpy, DefaultScreen(dpy))) != nullptr &&
-         XRenderFindStandardFormat(dpy, PictStandardA8) != nullptr;
+         XRenderFindStandardFormat(dpy, PictStandardARGB32) != nullptr;
 }
 
 void InternAtoms(Display* dpy) {

@@ -1,40 +1,112 @@
-// Clearing the screen and drawing polylines on it: cairo rasterises the
-// stroke into a coverage mask over the polyline's bounding box, and XRender
-// composites the pen colour through that mask.
+// Clearing the screen and drawing polylines on it with the server's own
+// requests: one fill, and one PolyLine per run of the polyline, for every
+// target the screen names.
+#include <X11/Xlib.h>
+
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/gdiplus_objects.h"
-#include "platform/x11/screen_dc.h"
+#include "platform/x11/screen.h"
 
 namespace x11 {
 namespace {
 
-cairo_line_join_t ToCairoJoin(GpLineJoin join) {
+// Far coordinates are cut to this square, well inside the 16-bit range of
+// the protocol, so that even a wide line's outline stays representable.
+constexpr double reach = 16384;
+
+int ToXJoin(GpLineJoin join) {
   switch (join) {
     case LineJoinBevel:
-      return CAIRO_LINE_JOIN_BEVEL;
+      return JoinBevel;
     case LineJoinRound:
-      return CAIRO_LINE_JOIN_ROUND;
+      return JoinRound;
     default:
-      return CAIRO_LINE_JOIN_MITER;
+      return JoinMiter;
   }
 }
 
-// The pixels a stroke through the points can touch, cut to the screen.
-Box StrokeBounds(const GpPointF* points, INT count, REAL penWidth, const HDC__& dc) {
-  float left = points[0].X;
-  float right = points[0].X;
-  float top = points[0].Y;
-  float bottom = points[0].Y;
-  for (INT i = 1; i < count; ++i) {
-    left = std::min(left, points[i].X);
-    right = std::max(right, points[i].X);
-    top = std::min(top, points[i].Y);
-    bottom = std::max(bottom, points[i].Y);
+// GDI+ draws a thin pen as a one-pixel line; width 0 would be X's thin
+// line, which ignores joins, so the width is never less than one.
+int LineWidth(REAL width) { return width < 1.5f ? 1 : static_cast<int>(std::lround(std::min(width, 4096.0f))); }
+
+XPoint ToXPoint(double x, double y) {
+  return XPoint{static_cast<short>(std::lround(x)), static_cast<short>(std::lround(y))};
+}
+
+// The fractions of the segment from a to b inside the square (Liang-Barsky):
+// false if none of it is.
+bool Clip(double ax, double ay, double bx, double by, double& t0, double& t1) {
+  t0 = 0;
+  t1 = 1;
+  const double dx = bx - ax;
+  const double dy = by - ay;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {ax + reach, reach - ax, ay + reach, reach - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) {
+        return false;
+      }
+    } else if (p[i] < 0) {
+      t0 = std::max(t0, q[i] / p[i]);
+    } else {
+      t1 = std::min(t1, q[i] / p[i]);
+    }
   }
-  const float reach = penWidth * penMiterLimit / 2 + 2;
-  return ScreenBox(left - reach, top - reach, right + reach, bottom + reach, dc);
+  return t0 <= t1;
+}
+
+// The point at the fraction t of the way from a to b, measured from the
+// nearer end, so that a far end does not swallow the near one's digits;
+// `back` is the same point's fraction of the way from b to a.
+XPoint At(double ax, double ay, double bx, double by, double t, double back) {
+  if (t <= 0.5) {
+    return ToXPoint(ax + t * (bx - ax), ay + t * (by - ay));
+  }
+  return ToXPoint(bx + back * (ax - bx), by + back * (ay - by));
+}
+
+// The polyline in whole pixels, as runs of connected points, each ended
+// where `ends` says: one run unless the square cuts it into pieces. Far
+// points keep the slope of what is visible to the precision of a double:
+// to well under a pixel while they are within about 1e12 of the screen.
+struct Runs {
+  std::vector<XPoint> points;
+  std::vector<std::size_t> ends;
+};
+
+void Convert(const GpPointF* points, INT count, Runs& runs) {
+  runs.points.clear();
+  runs.ends.clear();
+  bool open = false;
+  for (INT i = 0; i + 1 < count; ++i) {
+    const double ax = points[i].X, ay = points[i].Y, bx = points[i + 1].X, by = points[i + 1].Y;
+    double t0 = 0, t1 = 0, u0 = 0, u1 = 0;
+    if (!Clip(ax, ay, bx, by, t0, t1) || !Clip(bx, by, ax, ay, u0, u1)) {
+      open = false;
+      continue;
+    }
+    if (!open || t0 > 0) {
+      if (!runs.points.empty()) {
+        runs.ends.push_back(runs.points.size());
+      }
+      runs.points.push_back(t0 == 0 ? ToXPoint(ax, ay) : At(ax, ay, bx, by, t0, u1));
+    }
+    runs.points.push_back(t1 == 1 ? ToXPoint(bx, by) : At(ax, ay, bx, by, t1, u0));
+    open = t1 == 1;
+  }
+  if (!runs.points.empty()) {
+    runs.ends.push_back(runs.points.size());
+  }
+}
+
+bool AllFinite(const GpPointF* points, INT count) {
+  return std::all_of(points, points + count,
+                     [](const GpPointF& point) { return std::isfinite(point.X) && std::isfinite(point.Y); });
 }
 
 }  // namespace
@@ -45,40 +117,44 @@ GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color) {
     return InvalidParameter;
   }
   Display* dpy = x11::Connection();
-  const XRenderColor renderColor = x11::ToRenderColor(color);
+  const unsigned alpha = color >> 24;
+  const auto channel = [alpha](unsigned value) { return static_cast<unsigned short>(value * 257 * alpha / 255); };
+  const XRenderColor premultiplied{channel((color >> 16) & 0xFF), channel((color >> 8) & 0xFF),
+                                   channel(color & 0xFF), static_cast<unsigned short>(alpha * 257)};
   const HDC__& dc = *graphics->dc;
-  for (const Picture target : x11::TargetsOf(dc)) {
-    XRenderFillRectangle(dpy, PictOpSrc, target, &renderColor, 0, 0, static_cast<unsigned>(dc.width),
+  for (const x11::Target& target : x11::WholeScreenFillTargets(color)) {
+    XRenderFillRectangle(dpy, PictOpSrc, target.picture, &premultiplied, 0, 0, static_cast<unsigned>(dc.width),
                          static_cast<unsigned>(dc.height));
   }
-  if (color >> 24 == 0xFF) {
-    x11::ClearedOpaque();
-  }
-  x11::Present(0, 0, dc.width, dc.height);
   XFlush(dpy);
   return Ok;
 }
 
 GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPointF* points, INT count) {
+  // A point that is no number has no place to be drawn at: nothing is drawn.
   if (!x11::IsLiveGraphics(graphics) || !x11::IsLiveDC(graphics->dc) || !x11::IsLivePen(pen) ||
-      points == nullptr || count < 2) {
+      points == nullptr || count < 2 || !x11::AllFinite(points, count)) {
     return InvalidParameter;
   }
-  const x11::Box box = x11::StrokeBounds(points, count, pen->width, *graphics->dc);
-  if (box.width == 0 || box.height == 0) {
-    return Ok;
+  // The server's lines are opaque: a translucent pen would need blending that is not offered.
+  if (pen->color >> 24 != 0xFF) {
+    return NotImplemented;
   }
-  x11::Canvas& canvas = x11::CanvasOf(*graphics);
-  cairo_t* cr = canvas.Begin(box);
-  cairo_set_line_width(cr, pen->width);
-  cairo_set_line_join(cr, x11::ToCairoJoin(pen->lineJoin));
-  cairo_set_miter_limit(cr, x11::penMiterLimit);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  cairo_move_to(cr, points[0].X, points[0].Y);
-  for (INT i = 1; i < count; ++i) {
-    cairo_line_to(cr, points[i].X, points[i].Y);
+  Display* dpy = x11::Connection();
+  // Kept from call to call, so that a frame allocates nothing.
+  static x11::Runs runs;
+  x11::Convert(points, count, runs);
+  for (const x11::Target& target : x11::DrawingTargets()) {
+    XSetForeground(dpy, target.gc, x11::PixelOf(pen->color, target));
+    XSetLineAttributes(dpy, target.gc, static_cast<unsigned>(x11::LineWidth(pen->width)), LineSolid, CapButt,
+                       x11::ToXJoin(pen->lineJoin));
+    std::size_t start = 0;
+    for (const std::size_t end : runs.ends) {
+      XDrawLines(dpy, target.drawable, target.gc, runs.points.data() + start, static_cast<int>(end - start),
+                 CoordModeOrigin);
+      start = end;
+    }
   }
-  cairo_stroke(cr);
-  canvas.Paint(pen->color, *graphics->dc);
+  XFlush(dpy);
   return Ok;
 }

@@ -1,11 +1,12 @@
 #include "platform/x11/gdiplus_objects.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
-#include "platform/x11/screen_dc.h"
+#include "platform/x11/screen.h"
 
 namespace x11 {
 namespace {
@@ -72,14 +73,24 @@ GpStatus Delete(HandleTable<T>& table, T* handle) {
   return table.Remove(handle) != nullptr ? Ok : InvalidParameter;
 }
 
-Canvas& CanvasOf(GpGraphics& graphics) {
-  if (graphics.canvas == nullptr) {
-    graphics.canvas = std::make_unique<Canvas>(Connection());
+// The family's font at the size where the server has it, else a sans-serif
+// one of that size, else the server's "fixed", which every server has.
+XFontStruct* LoadCoreFont(const std::string& family, REAL pixels) {
+  Display* dpy = Connection();
+  // No core font is anywhere near this big; the bound keeps the conversion defined.
+  const long size = std::lround(std::min(pixels, 4096.0f));
+  const std::string sized = "-medium-r-normal--" + std::to_string(size) + "-*-*-*-*-*-iso8859-1";
+  for (const std::string& name : {"-*-" + family + sized, "-*-helvetica" + sized, std::string("fixed")}) {
+    if (XFontStruct* font = XLoadQueryFont(dpy, name.c_str())) {
+      return font;
+    }
   }
-  return *graphics.canvas;
+  return nullptr;
 }
 
 }  // namespace x11
+
+void GpFont::Release::operator()(XFontStruct* font) const { XFreeFont(x11::Connection(), font); }
 
 using x11::Create;
 using x11::Delete;
@@ -105,7 +116,7 @@ GpStatus WINGDIPAPI GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   if (!x11::IsLiveDC(dc)) {
     return InvalidParameter;
   }
-  return Create(x11::graphicsTable, GpGraphics{dc, nullptr}, graphics);
+  return Create(x11::graphicsTable, GpGraphics{dc}, graphics);
 }
 
 GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics* graphics) { return Delete(x11::graphicsTable, graphics); }
@@ -166,20 +177,11 @@ GpStatus WINGDIPAPI GdipCreateFont(const GpFontFamily* fontFamily, REAL emSize, 
   if (!x11::IsLiveFontFamily(fontFamily) || !(emSize > 0) || style != FontStyleRegular || unit != UnitPixel) {
     return InvalidParameter;
   }
-  cairo_font_face_t* face =
-      cairo_toy_font_face_create(fontFamily->name.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_matrix_t size;
-  cairo_matrix_init_scale(&size, emSize, emSize);
-  cairo_matrix_t identity;
-  cairo_matrix_init_identity(&identity);
-  cairo_font_options_t* options = cairo_font_options_create();
-  // Glyphs without antialiasing, as GDI+ draws them by default.
-  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-  GpFont created{std::unique_ptr<cairo_scaled_font_t, GpFont::Release>(
-      cairo_scaled_font_create(face, &size, &identity, options))};
-  cairo_font_options_destroy(options);
-  cairo_font_face_destroy(face);
-  return Create(x11::fonts, std::move(created), font);
+  XFontStruct* core = x11::LoadCoreFont(fontFamily->name, emSize);
+  if (core == nullptr) {
+    return FontFamilyNotFound;
+  }
+  return Create(x11::fonts, GpFont{std::unique_ptr<XFontStruct, GpFont::Release>(core)}, font);
 }
 
 GpStatus WINGDIPAPI GdipDeleteFont(GpFont* font) { return Delete(x11::fonts, font); }

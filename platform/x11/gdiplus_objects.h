@@ -1,17 +1,15 @@
 // The GDI+ objects behind the flat interface's handles.
 #pragma once
 
-#include <memory>
+#include <X11/Xlib.h>
 
-#include "platform/platform.h"
+#include <memory>
 #include <string>
 
-#include "platform/x11/canvas.h"
+#include "platform/platform.h"
 
 struct GpGraphics {
   HDC dc;
-  // Made at the first drawing and kept until the graphics object is deleted.
-  std::unique_ptr<x11::Canvas> canvas;
 };
 
 struct GpPen {
@@ -24,23 +22,21 @@ struct GpBrush {
   ARGB color;
 };
 
-// A family is a name for fontconfig, which finds the nearest installed one.
+// A family is a name, looked for among the server's core fonts.
 struct GpFontFamily {
   std::string name;
 };
 
-// A font is cairo's, of the family's face at the size in pixels.
+// A core X font: the family's at the size in pixels where the server has
+// one, else one of that size, else the server's "fixed".
 struct GpFont {
   struct Release {
-    void operator()(cairo_scaled_font_t* font) const { cairo_scaled_font_destroy(font); }
+    void operator()(XFontStruct* font) const;
   };
-  std::unique_ptr<cairo_scaled_font_t, Release> scaled;
+  std::unique_ptr<XFontStruct, Release> core;
 };
 
 namespace x11 {
-
-// GDI+'s default miter limit: a miter longer than this many half widths is cut off.
-constexpr REAL penMiterLimit = 10.0f;
 
 bool GdiplusStarted();
 bool IsLiveGraphics(const GpGraphics* graphics);
@@ -51,8 +47,5 @@ bool IsLiveFont(const GpFont* font);
 
 // The UTF-8 form of a zero-terminated UTF-16 text.
 std::string ToUtf8(const WCHAR* text);
-
-// The graphics object's canvas, made on first use.
-Canvas& CanvasOf(GpGraphics& graphics);
 
 }  // namespace x11

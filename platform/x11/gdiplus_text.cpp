@@ -1,10 +1,34 @@
-// Text on the screen: cairo lays out and rasterises the glyphs of a font
-// that fontconfig finds into the coverage mask, and XRender composites the
-// brush colour through it.
-#include <cmath>
+// Text on the screen in a core X font, drawn by the server in the brush colour.
+#include <X11/Xlib.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "platform/x11/connection.h"
 #include "platform/x11/gdiplus_objects.h"
-#include "platform/x11/screen_dc.h"
+#include "platform/x11/screen.h"
+
+namespace x11 {
+namespace {
+
+// The text in the font's Latin-1, what has no place there as '?'.
+std::string ToLatin1(const WCHAR* text) {
+  std::string latin1;
+  for (; *text != 0; ++text) {
+    latin1 += *text < 0x100 ? static_cast<char>(*text) : '?';
+  }
+  return latin1;
+}
+
+// The coordinate in whole pixels, a far or missing one cut to the edge of the protocol's range.
+int ToXCoordinate(REAL value) {
+  constexpr REAL limit = 16384;
+  return static_cast<int>(std::lround(std::isnan(value) ? 0 : std::clamp(value, -limit, limit)));
+}
+
+}  // namespace
+}  // namespace x11
 
 GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, INT length, const GpFont* font,
                                    const RectF* layoutRect, const GpStringFormat* stringFormat, const GpBrush* brush) {
@@ -14,24 +38,20 @@ GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, IN
       stringFormat != nullptr || !x11::IsLiveBrush(brush)) {
     return InvalidParameter;
   }
-  const std::string text = x11::ToUtf8(string);
-  cairo_scaled_font_t* scaled = font->scaled.get();
-  cairo_font_extents_t metrics;
-  cairo_scaled_font_extents(scaled, &metrics);
-  cairo_text_extents_t extents;
-  cairo_scaled_font_text_extents(scaled, text.c_str(), &extents);
-  const float left = layoutRect->X;
-  const float top = layoutRect->Y;
-  const x11::Box box = x11::ScreenBox(left, top, left + static_cast<float>(std::ceil(extents.x_advance)) + 1,
-                                      top + static_cast<float>(std::ceil(metrics.height)) + 1, *graphics->dc);
-  if (box.width == 0 || box.height == 0) {
-    return Ok;
+  // The server's glyphs are opaque: a translucent brush would need blending that is not offered.
+  if (brush->color >> 24 != 0xFF) {
+    return NotImplemented;
   }
-  x11::Canvas& canvas = x11::CanvasOf(*graphics);
-  cairo_t* cr = canvas.Begin(box);
-  cairo_set_scaled_font(cr, scaled);
-  cairo_move_to(cr, left, top + metrics.ascent);
-  cairo_show_text(cr, text.c_str());
-  canvas.Paint(brush->color, *graphics->dc);
+  Display* dpy = x11::Connection();
+  const std::string text = x11::ToLatin1(string);
+  const XFontStruct& core = *font->core;
+  const int x = x11::ToXCoordinate(layoutRect->X);
+  const int baseline = x11::ToXCoordinate(layoutRect->Y) + core.ascent;
+  for (const x11::Target& target : x11::DrawingTargets()) {
+    XSetForeground(dpy, target.gc, x11::PixelOf(brush->color, target));
+    XSetFont(dpy, target.gc, core.fid);
+    XDrawString(dpy, target.drawable, target.gc, x, baseline, text.data(), static_cast<int>(text.size()));
+  }
+  XFlush(dpy);
   return Ok;
 }

@@ -4,7 +4,7 @@
 #include "platform/x11/events.h"
 #include "platform/x11/keyboard.h"
 #include "platform/x11/message_queue.h"
-#include "platform/x11/screen_dc.h"
+#include "platform/x11/screen.h"
 #include "platform/x11/window.h"
 
 namespace x11 {

@@ -91,7 +91,7 @@ TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
   }
   EXPECT_LE(last.first - first.first, 1024) << trail.str();
   EXPECT_GT(fewestResources, 0) << trail.str();
-  // Every frame draws with the same mask and solid fill, kept from the first frame on.
+  // Every frame draws with the same GCs and pictures, made when the screen is first drawn on.
   EXPECT_EQ(mostResources, fewestResources) << trail.str();
   std::printf("%s", trail.str().c_str());
   XCloseDisplay(display);

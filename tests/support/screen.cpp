@@ -167,4 +167,37 @@ std::string ReadText(const Screenshot& shot, int x, int y, int width, int height
   return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
+bool DrawnAsOneLine(const Screenshot& shot, const std::vector<GpPointF>& polyline, std::uint32_t color) {
+  const auto onLine = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < shot.width && y < shot.height && shot.At(x, y) == color &&
+           DistanceToPolyline(x + 0.5, y + 0.5, polyline) <= 2;
+  };
+  std::vector<bool> seen(shot.pixels.size());
+  int pieces = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (seen[static_cast<std::size_t>(y) * shot.width + x] || !onLine(x, y)) {
+        continue;
+      }
+      ++pieces;
+      std::vector<std::pair<int, int>> pending{{x, y}};
+      seen[static_cast<std::size_t>(y) * shot.width + x] = true;
+      while (!pending.empty()) {
+        const auto [px, py] = pending.back();
+        pending.pop_back();
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = px + dx, ny = py + dy;
+            if (onLine(nx, ny) && !seen[static_cast<std::size_t>(ny) * shot.width + nx]) {
+              seen[static_cast<std::size_t>(ny) * shot.width + nx] = true;
+              pending.emplace_back(nx, ny);
+            }
+          }
+        }
+      }
+    }
+  }
+  return pieces == 1;
+}
+
 }  // namespace testsupport

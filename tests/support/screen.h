@@ -47,4 +47,10 @@ bool ColorNear(const Screenshot& shot, double x, double y, int radius, std::uint
 // text written there in the colour: one line, blanks at its ends trimmed.
 std::string ReadText(const Screenshot& shot, int x, int y, int width, int height, std::uint32_t color);
 
+// Whether the pixels of the colour along a polyline that stays on the
+// screen form one 8-connected line: a rounding or clipping fault breaks it
+// into pieces. Pixels of the colour farther than two pixels from it are not
+// looked at.
+bool DrawnAsOneLine(const Screenshot& shot, const std::vector<GpPointF>& polyline, std::uint32_t color);
+
 }  // namespace testsupport

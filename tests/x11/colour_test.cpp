@@ -1,9 +1,8 @@
 // Colours through the X11 layer onto a screen of the depth given on the
 // command line, read back channel by channel: a colour whose red, green and
-// blue all differ tells them apart. With "unshared", the server offers no
-// shared memory, and the layer sends its masks instead.
+// blue all differ tells them apart.
 //
-//   x11_colour_test DEPTH [unshared]
+//   x11_colour_test DEPTH
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,7 +17,6 @@
 namespace {
 
 int depth = 24;
-std::vector<std::string> serverOptions;
 
 // What the screen keeps of an 8-bit channel under the mask, read back as CaptureScreen does.
 std::uint32_t Kept(std::uint32_t value, unsigned long mask) {
@@ -32,8 +30,17 @@ std::uint32_t AsShown(ARGB color, const Visual& visual) {
          Kept(color & 0xFF, visual.blue_mask);
 }
 
-TEST(ColourTest, ClearAndPenColoursKeepRedGreenAndBlueApart) {
-  const testsupport::XvfbServer server(320, 240, depth, serverOptions);
+// How many requests the call sends.
+template <typename Call>
+unsigned long RequestsOf(Call call) {
+  Display* dpy = x11::Connection();
+  const unsigned long before = NextRequest(dpy);
+  call();
+  return NextRequest(dpy) - before;
+}
+
+TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLineOfItsRoundedWidth) {
+  const testsupport::XvfbServer server(320, 240, depth);
   Display* observer = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(observer, nullptr);
   const Visual& visual = *DefaultVisual(observer, DefaultScreen(observer));
@@ -58,6 +65,37 @@ TEST(ColourTest, ClearAndPenColoursKeepRedGreenAndBlueApart) {
   EXPECT_EQ(shot.At(10, 10), AsShown(background, visual)) << std::hex << shot.At(10, 10);
   EXPECT_EQ(shot.At(160, 120), AsShown(ink, visual)) << std::hex << shot.At(160, 120);
 
+
+  GdipSetPenColor(pen, 0xFFFF00FF);
+  GdipSetPenWidth(pen, 1.2f);
+  // On a bare server, once cleared opaquely all over, the root alone holds the figure.
+  EXPECT_EQ(RequestsOf([&] { GdipGraphicsClear(graphics, 0xFFFFFFFF); }), 1u);
+  GdipDrawLines(graphics, pen, line, 2);
+  EXPECT_EQ(RequestsOf([&] { GdipDrawLines(graphics, pen, line, 2); }), 1u) << "the GC already holds the pen";
+
+  const struct {
+    REAL width;
+    int rows;
+  } widths[] = {{0.3f, 1}, {1.2f, 1}, {1.6f, 2}, {2.6f, 3}, {9.0f, 9}};
+  for (const auto& [width, rows] : widths) {
+    GdipGraphicsClear(graphics, 0xFFFFFFFF);
+    GdipSetPenWidth(pen, width);
+    GdipDrawLines(graphics, pen, line, 2);
+    XSync(x11::Connection(), False);
+    const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+    int drawn = 0;
+    for (int y = 100; y < 140; ++y) {
+      drawn += shot.At(160, y) == testsupport::magenta;
+      EXPECT_EQ(shot.At(38, y), testsupport::white) << "width " << width << ": a flat end stops at its point";
+    }
+    EXPECT_EQ(drawn, rows) << "width " << width;
+  }
+  GdipSetPenColor(pen, 0x80FF00FF);
+  GdipGraphicsClear(graphics, 0xFFFFFFFF);
+  EXPECT_EQ(GdipDrawLines(graphics, pen, line, 2), NotImplemented) << "translucent pens are not offered";
+  XSync(x11::Connection(), False);
+  EXPECT_EQ(testsupport::CaptureScreen(observer).Count(testsupport::magenta), 0);
+
   GdipDeletePen(pen);
   GdipDeleteGraphics(graphics);
   GdiplusShutdown(token);
@@ -71,9 +109,6 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (argc > 1) {
     depth = std::atoi(argv[1]);
-  }
-  if (argc > 2 && std::string(argv[2]) == "unshared") {
-    serverOptions = {"-extension", "MIT-SHM"};
   }
   return RUN_ALL_TESTS();
 }

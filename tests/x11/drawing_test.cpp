@@ -90,6 +90,7 @@ TEST_F(DrawingTest, FramesShowOverAnotherClientsFullScreenWindow) {
   const Screenshot shot = CaptureScreen(display);
 
   ExpectPolylineDrawn(shot, second);
+  EXPECT_TRUE(testsupport::DrawnAsOneLine(shot, second, magenta));
   if (CLEARS_EVERY_FRAME) {
     // The second frame's clear took the first frame away, and the window with it.
     for (int y = 0; y < shot.height; ++y) {
@@ -134,17 +135,36 @@ TEST_F(DrawingTest, TheFigureIsAbsentDuringThePauseOnlyWhenClearing) {
     EXPECT_EQ(during.Count(white), during.width * during.height);
   } else {
     ExpectPolylineDrawn(during, previous);
+    EXPECT_TRUE(testsupport::DrawnAsOneLine(during, previous, magenta));
   }
 }
 
-TEST_F(DrawingTest, PolylineOutsideTheScreenIsCutNotRefused) {
-  const GpPointF points[] = {{-50.0f, -50.0f}, {100.0f, 100.0f}, {5000.0f, 100.0f}, {NAN, 3.0f}};
-  EXPECT_EQ(GdipDrawLines(graphics, pen, points, 3), Ok);
-  EXPECT_EQ(GdipDrawLines(graphics, pen, points, 4), Ok);
-  SyncLayer();
-  const Screenshot shot = CaptureScreen(display);
-  EXPECT_TRUE(ColorNear(shot, 50, 50, 1, magenta));
-  EXPECT_TRUE(ColorNear(shot, 1000, 100, 1, magenta));
+TEST_F(DrawingTest, FarPointsAreCutKeepingTheSlopeAndPointsThatAreNoNumbersAreRefused) {
+  struct Case {
+    std::vector<GpPointF> points;
+    GpStatus status;
+    std::vector<GpPointF> visible;  // sampled for the pen colour; empty: nothing drawn
+  };
+  const Case cases[] = {
+      {{{-50, -50}, {100, 100}, {5000, 100}}, Ok, {{0, 0}, {100, 100}, {1000, 100}}},
+      {{{-1e9f, -1e9f}, {1e9f, 1e9f}}, Ok, {{10, 10}, {700, 700}}},
+      {{{-3e38f, 300}, {100, 300}, {100, 3e38f}}, Ok, {{0, 300}, {100, 300}, {100, 760}}},
+      {{{10, 10}, {100, 100}, {NAN, 3}}, InvalidParameter, {}},
+      {{{10, 10}, {INFINITY, 100}}, InvalidParameter, {}},
+      {{{-INFINITY, 10}, {100, 100}}, InvalidParameter, {}},
+  };
+  for (const Case& c : cases) {
+    GdipGraphicsClear(graphics, clearColor);
+    EXPECT_EQ(GdipDrawLines(graphics, pen, c.points.data(), static_cast<INT>(c.points.size())), c.status);
+    SyncLayer();
+    const Screenshot shot = CaptureScreen(display);
+    if (c.visible.empty()) {
+      EXPECT_EQ(shot.Count(magenta), 0);
+    } else {
+      ExpectPolylineDrawn(shot, c.visible);
+      EXPECT_TRUE(testsupport::DrawnAsOneLine(shot, c.visible, magenta));
+    }
+  }
 }
 
 }  // namespace

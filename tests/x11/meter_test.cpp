@@ -2,6 +2,8 @@
 // from the screen.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/x11/connection.h"
 #include "render/render.h"
 #include "tests/support/screen.h"
@@ -14,10 +16,15 @@ TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
   Display* observer = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(observer, nullptr);
   InitDrawing();
-  // The first frame reports the one frame since start-up; the third, a second later, the two since.
-  for (int frame = 0; frame < 3; ++frame) {
-    DrawFrame();
+  // The first frame reports the one frame since start-up; the third, more than a second later, the two
+  // since. Frames take their pause and little else, so the third starts once the pause would end past that second.
+  DrawFrame();
+  const DWORD firstReported = GetTickCount();
+  DrawFrame();
+  while (GetTickCount() - firstReported <= 1000 - framePauseMs) {
+    std::this_thread::yield();
   }
+  DrawFrame();
   XSync(x11::Connection(), False);
   const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
   constexpr int cornerWidth = 200;
