@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xcomposite.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -24,8 +25,6 @@ namespace {
 using namespace std::chrono_literals;
 using testsupport::Process;
 
-constexpr int screenWidth = 1024;
-constexpr int screenHeight = 768;
 // The unprivileged user a Wayland compositor runs as; the test command creates it.
 constexpr const char* compositorUser = "overdraw-test";
 
@@ -54,6 +53,47 @@ bool CompositorRuns(Display* display) {
   return XGetSelectionOwner(display, selection) != None;
 }
 
+// Whether a compositor has redirected the root's children itself: another client's manual redirection is then
+// refused. Asked only once the compositor has painted, lest the question take the redirection from it.
+bool RedirectionHeld(Display* display) {
+  static bool refused;
+  refused = false;
+  XSync(display, False);
+  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return (refused = true), 0; });
+  XCompositeRedirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+  XSync(display, False);
+  if (!refused) {
+    XCompositeUnredirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+    XSync(display, False);
+  }
+  XSetErrorHandler(previous);
+  return refused;
+}
+
+// Whether a window manager manages new windows: it has put the ICCCM WM_STATE on a probe window that the test maps,
+// mapped again each time, since a manager that is still starting may let a map request pass unanswered.
+bool ManagesWindows(Display* display, Window probe) {
+  XMapWindow(display, probe);
+  const auto deadline = std::chrono::steady_clock::now() + 1s;
+  const Atom state = XInternAtom(display, "WM_STATE", False);
+  while (std::chrono::steady_clock::now() < deadline) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, probe, state, 0, 1, False, AnyPropertyType, &type, &format, &count, &remaining, &data);
+    if (data != nullptr) {
+      XFree(data);
+    }
+    if (type != None) {
+      return true;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
+}
+
 // An X desktop on a virtual X server whose framebuffer file shows what the screen shows.
 class XvfbDesktop : public Desktop {
  public:
@@ -69,6 +109,7 @@ class XvfbDesktop : public Desktop {
     XSync(display_, False);
   }
   ~XvfbDesktop() override {
+    compositor_.reset();
     processes_.clear();
     XCloseDisplay(display_);
     unlink((framebuffers_ + "/Xvfb_screen0").c_str());
@@ -78,46 +119,76 @@ class XvfbDesktop : public Desktop {
   testsupport::Screenshot Capture() override { return testsupport::ReadXwd(framebuffers_ + "/Xvfb_screen0"); }
 
   void SetCompositing(bool on) override {
-    if (!on) {
-      compositor_.reset();
-      WaitFor([this] { return !CompositorRuns(display_); }, 10s, "the compositor to stop");
-      return;
-    }
     const testsupport::Screenshot before = Capture();
-    compositor_ = std::make_unique<Process>(compositorCommand_);
-    AwaitCompositor(before);
+    switchCompositing_(on);
+    if (on) {
+      AwaitCompositor(before);
+    } else {
+      WaitFor([this] { return !CompositorRuns(display_); }, 20s, "the compositor to stop");
+    }
   }
 
   // A compositor owns its selection before it redirects windows and paints: it is ready once it has
-  // painted the screen anew, or, on a screen that looks the same composited, after a while.
+  // painted the screen anew (or, on a screen that looks the same composited, within a bound) and holds the
+  // redirection, which programs starting then see.
   void AwaitCompositor(const testsupport::Screenshot& before) {
     WaitFor([this] { return CompositorRuns(display_); }, 30s, "the compositor");
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
     while (Capture().pixels == before.pixels && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(50ms);
     }
-    std::this_thread::sleep_for(300ms);
+    WaitFor([this] { return RedirectionHeld(display_); }, 30s, "the compositor to redirect the windows");
   }
 
   // A window manager, which may be a compositing one too.
   void StartWindowManager(const std::vector<std::string>& command, bool composites = false) {
     const testsupport::Screenshot before = Capture();
     processes_.push_back(std::make_unique<Process>(command));
-    WaitFor([this] { return testsupport::WindowManagerRuns(display_); }, 30s, "the window manager");
+    const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
+    WaitFor([&] { return ManagesWindows(display_, probe); }, 60s, "the window manager");
+    XDestroyWindow(display_, probe);
+    XSync(display_, False);
     if (composites) {
       AwaitCompositor(before);
     }
-    // Managers take a moment after announcing themselves before they manage new windows.
-    std::this_thread::sleep_for(300ms);
+  }
+
+  // A compositor that starts and ends on its own, over a window manager without one.
+  void UseCompositor(const std::vector<std::string>& command) {
+    switchCompositing_ = [this, command](bool on) {
+      compositor_ = on ? std::make_unique<Process>(command) : nullptr;
+    };
+    SetCompositing(true);
+  }
+
+  // A window manager's compositor, switched in its settings by this command with "true" or "false" appended.
+  void SwitchCompositingWith(const std::vector<std::string>& command) {
+    switchCompositing_ = [command](bool on) {
+      std::vector<std::string> switching = command;
+      switching.emplace_back(on ? "true" : "false");
+      if (Process(switching).WaitForExit(30s) != 0) {
+        throw std::runtime_error("cannot switch compositing with " + command.front());
+      }
+    };
   }
 
   // A terminal under the figure, printing ten lines a second.
   void StartBusyTerminal() {
     processes_.push_back(std::make_unique<Process>(std::vector<std::string>{
-        "xterm", "-fa", "Monospace", "-fs", "10", "-geometry", "60x12+200+260", "-bg", "#203040", "-fg", "#c0c0c0", "-title", "busy", "-e",
-        "sh", "-c", "i=0; while :; do i=$((i+1)); echo line $i of a busy terminal; sleep 0.1; done"}));
-    WaitFor([this] { return testsupport::FindViewableWindow(display_, "busy", "XTerm") != None; }, 30s,
+        "xterm", "-fa", "Monospace", "-fs", "10", "-geometry", "60x12+200+260", "-bg", "#203040", "-fg", "#c0c0c0",
+        "-title", terminalTitle, "-e", "sh", "-c",
+        "i=0; while :; do i=$((i+1)); echo line $i of a busy terminal; sleep 0.1; done"}));
+    WaitFor([this] { return testsupport::FindViewableWindow(display_, terminalTitle, "XTerm") != None; }, 30s,
             "the terminal");
+  }
+
+  // A session bus of the desktop's own, for managers that keep their settings behind one; its address.
+  std::string StartSessionBus() {
+    const std::string socket = Home() + "/bus";
+    processes_.push_back(std::make_unique<Process>(
+        std::vector<std::string>{"env", "HOME=" + Home(), "dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket}));
+    WaitFor([&] { return access(socket.c_str(), F_OK) == 0; }, 30s, "the session bus");
+    return "unix:path=" + socket;
   }
 
   // A home of the desktop's own, for window managers that write their settings there.
@@ -142,104 +213,215 @@ class XvfbDesktop : public Desktop {
   Display* display_;
   std::string home_;
   std::vector<std::unique_ptr<Process>> processes_;
-  std::vector<std::string> compositorCommand_ = {"picom", "--backend", "xrender", "--config", "/dev/null"};
   std::unique_ptr<Process> compositor_;
+  std::function<void(bool)> switchCompositing_ = [](bool) { throw std::logic_error("no compositor to switch"); };
 };
 
-// Sway, headless, with XWayland: run as an unprivileged user, since it refuses root, in the private namespaces
-// the test process entered; what it starts ends with the process namespace, when the test ends.
-class SwayDesktop : public Desktop {
+// The folder of a Wayland desktop's files, in the private /tmp.
+std::string WaylandPath(const std::string& name) { return MakeDirectory("/tmp/wayland", 0755) + "/" + name; }
+
+// Run by a Wayland compositor once it is up, it writes the displays down.
+const std::string& Announce() {
+  static const std::string announce = WaylandPath("announce");
+  return announce;
+}
+
+// How a Wayland compositor with XWayland is started, running Announce(), and whether grim reads its screen.
+struct WaylandCompositor {
+  std::vector<std::string> command;
+  std::vector<std::string> environment;
+  bool grim;
+};
+
+// A Wayland compositor with XWayland, run as an unprivileged user, since some refuse root, in the private
+// namespaces the test process entered; what it starts ends with the process namespace, when the test ends.
+class WaylandDesktop : public Desktop {
  public:
-  SwayDesktop() {
-    const std::string base = MakeDirectory("/tmp/sway", 0755);
-    runtime_ = MakeDirectory(base + "/runtime", 0700);
-    const std::string home = MakeDirectory(base + "/home", 0700);
-    const std::string announced = MakeDirectory(base + "/announced", 0777) + "/environment";
-    const std::string config = base + "/config";
-    WriteFile(config, "xwayland force\n"
-                      "output HEADLESS-1 resolution " + std::to_string(screenWidth) + "x" +
-                          std::to_string(screenHeight) + " position 0 0\n"
-                          "exec sh -c 'echo $WAYLAND_DISPLAY $DISPLAY > " + announced + "'\n");
+  explicit WaylandDesktop(const WaylandCompositor& compositor) : grim_(compositor.grim) {
+    runtime_ = MakeDirectory(WaylandPath("runtime"), 0700);
+    const std::string home = MakeDirectory(WaylandPath("home"), 0700);
+    const std::string announced = MakeDirectory(WaylandPath("announced"), 0777) + "/environment";
+    WriteFile(Announce(), "#!/bin/sh\nprintf '%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" \"$XAUTHORITY\" > " + announced +
+                            ".new\nmv " + announced + ".new " + announced + "\nexec sleep infinity\n");
+    chmod(Announce().c_str(), 0755);
     for (const std::string& path : {runtime_, home}) {
       Run({"chown", std::string(compositorUser) + ":", path});
     }
-    sway_ = std::make_unique<Process>(std::vector<std::string>{
-        "runuser", "-u", compositorUser, "--", "env", "-i", "HOME=" + home, "PATH=/usr/bin:/bin",
-        "XDG_RUNTIME_DIR=" + runtime_, "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
-        "WLR_RENDERER=pixman", "sway", "-c", config});
-    WaitFor([&] { return static_cast<bool>(std::ifstream(announced) >> wayland_ >> display_); }, 30s, "sway to announce its displays");
+    std::vector<std::string> command = {"runuser", "-u", compositorUser, "--", "env", "-i", "HOME=" + home,
+                                        "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_};
+    command.insert(command.end(), compositor.environment.begin(), compositor.environment.end());
+    command.insert(command.end(), compositor.command.begin(), compositor.command.end());
+    compositor_ = std::make_unique<Process>(command);
+    WaitFor(
+        [&] {
+          std::ifstream file(announced);
+          return std::getline(file, wayland_) && std::getline(file, display_) && std::getline(file, xauthority_);
+        },
+        60s, "the compositor to announce its displays");
     // XWayland lets in its own user only.
     WaitFor(
         [&] {
-          return Process({"runuser", "-u", compositorUser, "--", "env", "DISPLAY=" + display_, "xhost",
-                          "+si:localuser:root"})
+          return Process({"runuser", "-u", compositorUser, "--", "env", "DISPLAY=" + display_,
+                          "XAUTHORITY=" + xauthority_, "xhost", "+si:localuser:root"})
                      .WaitForExit(10s) == 0;
         },
-        30s, "XWayland to let root in");
+        60s, "XWayland to let root in");
     setenv("DISPLAY", display_.c_str(), 1);
   }
 
   testsupport::Screenshot Capture() override {
-    const std::string path = "/tmp/sway/screen.ppm";
+    if (!grim_) {
+      return {};
+    }
+    const std::string path = WaylandPath("screen.ppm");
     Process grim({"env", "XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + wayland_, "grim", "-t", "ppm", path});
     grim.WaitForExit(30s);
     return testsupport::ReadPpm(path);
   }
 
-  void SetCompositing(bool) override { throw std::logic_error("sway always composites"); }
+  void SetCompositing(bool) override { throw std::logic_error("a Wayland compositor always composites"); }
 
  private:
   static void Run(const std::vector<std::string>& command) { Process(command).WaitForExit(30s); }
 
+  bool grim_;
   std::string runtime_;
   std::string wayland_;
   std::string display_;
-  std::unique_ptr<Process> sway_;
+  std::string xauthority_;
+  std::unique_ptr<Process> compositor_;
 };
+
+std::unique_ptr<XvfbDesktop> WithWindowManager(const std::vector<std::string>& command, bool composites = false) {
+  auto desktop = std::make_unique<XvfbDesktop>();
+  desktop->StartWindowManager(command, composites);
+  return desktop;
+}
+
+// Openbox with a busy terminal under the figure and this compositor over both.
+std::unique_ptr<Desktop> OverBusyTerminal(const std::vector<std::string>& compositor) {
+  auto desktop = WithWindowManager({"openbox"});
+  desktop->StartBusyTerminal();
+  desktop->UseCompositor(compositor);
+  return desktop;
+}
+
+std::unique_ptr<Desktop> Fluxbox() {
+  // Without a wallpaper and a toolbar, and without asking on first start.
+  auto desktop = std::make_unique<XvfbDesktop>();
+  const std::string home = desktop->Home();
+  MakeDirectory(home + "/.fluxbox", 0755);
+  WriteFile(home + "/.fluxbox/init", "session.configVersion: 13\n"
+                                     "session.screen0.toolbar.visible: false\n"
+                                     "session.screen0.workspaces: 1\n");
+  WriteFile(home + "/.fluxbox/overlay", "background: none\n");
+  WriteFile(home + "/.fluxbox/apps", "");
+  WriteFile(home + "/.fluxbox/startup", "");
+  desktop->StartWindowManager({"env", "HOME=" + home, "fluxbox"});
+  return desktop;
+}
+
+std::unique_ptr<Desktop> I3() {
+  // No bar and no first-start wizard.
+  auto desktop = std::make_unique<XvfbDesktop>();
+  const std::string config = desktop->Home() + "/i3.config";
+  WriteFile(config, "# i3 config file (v4)\nfont pango:monospace 8\nfocus_follows_mouse no\n");
+  desktop->StartWindowManager({"i3", "-c", config});
+  return desktop;
+}
+
+// Xfwm4 compositing over a busy terminal, its settings behind a session bus of its own.
+std::unique_ptr<Desktop> Xfwm4() {
+  auto desktop = std::make_unique<XvfbDesktop>();
+  const std::string bus = "DBUS_SESSION_BUS_ADDRESS=" + desktop->StartSessionBus();
+  const std::string home = "HOME=" + desktop->Home();
+  desktop->StartWindowManager({"env", bus, home, "xfwm4", "--compositor=on"}, true);
+  desktop->StartBusyTerminal();
+  desktop->SwitchCompositingWith({"env", bus, home, "xfconf-query", "-c", "xfwm4", "-p", "/general/use_compositing",
+                                  "--create", "-t", "bool", "-s"});
+  return desktop;
+}
+
+std::unique_ptr<Desktop> Wayland(const WaylandCompositor& compositor) {
+  return std::make_unique<WaylandDesktop>(compositor);
+}
+
+std::string ScreenSize() { return std::to_string(screenWidth) + "x" + std::to_string(screenHeight); }
+
+struct DesktopEntry {
+  DesktopKind kind;
+  std::function<std::unique_ptr<Desktop>()> start;
+};
+
+const std::vector<DesktopEntry>& Desktops() {
+  static const std::vector<DesktopEntry> desktops = {
+      {{"openbox", false, false, true}, [] { return WithWindowManager({"openbox"}); }},
+      {{"fluxbox", false, false, true}, Fluxbox},
+      {{"i3", false, false, true}, I3},
+      {{"mutter", false, false, true},
+       [] { return WithWindowManager({"dbus-run-session", "--", "mutter", "--x11", "--replace"}, true); }},
+      {{"kwin_x11", false, false, true},
+       [] { return WithWindowManager({"dbus-run-session", "--", "kwin_x11", "--replace"}, true); }},
+      {{"picom", false, true, true},
+       [] { return OverBusyTerminal({"picom", "--backend", "xrender", "--config", "/dev/null"}); }},
+      {{"xcompmgr", false, false, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
+      {{"xfwm4", false, true, true}, Xfwm4},
+      {{"sway", true, false, true},
+       [] {
+         const std::string config = WaylandPath("sway.config");
+         WriteFile(config, "xwayland force\noutput HEADLESS-1 resolution " + ScreenSize() + " position 0 0\nexec " +
+                               Announce() + "\n");
+         return Wayland({{"sway", "-c", config},
+                         {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"},
+                         true});
+       }},
+      {{"mutter_wayland", true, false, false},
+       [] {
+         return Wayland({{"dbus-run-session", "--", "mutter", "--wayland", "--headless", "--virtual-monitor",
+                          ScreenSize(), "--", Announce()},
+                         {},
+                         false});
+       }},
+      {{"kwin_wayland", true, false, false},
+       [] {
+         // A copy: the installed one has a file capability that the test's bounding set may lack, which makes its
+         // exec fail; KWin finds its own platform plugin only under its own name.
+         const std::string kwin = MakeDirectory(WaylandPath("kwin"), 0755) + "/kwin_wayland";
+         Process({"cp", "/usr/bin/kwin_wayland", kwin}).WaitForExit(30s);
+         return Wayland({{"dbus-run-session", "--", kwin, "--virtual", "--xwayland", "--width",
+                          std::to_string(screenWidth), "--height", std::to_string(screenHeight), Announce()},
+                         {},
+                         false});
+       }},
+  };
+  return desktops;
+}
+
+const DesktopEntry& EntryOf(const std::string& name) {
+  for (const DesktopEntry& entry : Desktops()) {
+    if (entry.kind.name == name) {
+      return entry;
+    }
+  }
+  throw std::invalid_argument("no desktop " + name);
+}
 
 }  // namespace
 
-const std::vector<std::string>& DesktopNames() {
-  static const std::vector<std::string> names = {"openbox", "fluxbox", "i3", "mutter", "picom", "sway"};
-  return names;
+const std::vector<DesktopKind>& DesktopKinds() {
+  static const std::vector<DesktopKind> kinds = [] {
+    std::vector<DesktopKind> all;
+    for (const DesktopEntry& entry : Desktops()) {
+      all.push_back(entry.kind);
+    }
+    return all;
+  }();
+  return kinds;
 }
 
-bool NeedsPrivateNamespaces(const std::string& name) { return name == "sway"; }
+const DesktopKind& KindOf(const std::string& name) { return EntryOf(name).kind; }
 
-std::unique_ptr<Desktop> StartDesktop(const std::string& name) {
-  if (name == "sway") {
-    return std::make_unique<SwayDesktop>();
-  }
-  auto desktop = std::make_unique<XvfbDesktop>();
-  if (name == "openbox") {
-    desktop->StartWindowManager({"openbox"});
-  } else if (name == "fluxbox") {
-    // Without a wallpaper and a toolbar, and without asking on first start.
-    const std::string home = desktop->Home();
-    MakeDirectory(home + "/.fluxbox", 0755);
-    WriteFile(home + "/.fluxbox/init", "session.configVersion: 13\n"
-                                       "session.screen0.toolbar.visible: false\n"
-                                       "session.screen0.workspaces: 1\n");
-    WriteFile(home + "/.fluxbox/overlay", "background: none\n");
-    WriteFile(home + "/.fluxbox/apps", "");
-    WriteFile(home + "/.fluxbox/startup", "");
-    desktop->StartWindowManager({"env", "HOME=" + home, "fluxbox"});
-  } else if (name == "i3") {
-    // No bar and no first-start wizard.
-    const std::string config = desktop->Home() + "/i3.config";
-    WriteFile(config, "# i3 config file (v4)\nfont pango:monospace 8\nfocus_follows_mouse no\n");
-    desktop->StartWindowManager({"i3", "-c", config});
-  } else if (name == "mutter") {
-    desktop->StartWindowManager({"dbus-run-session", "--", "mutter", "--x11", "--replace"}, true);
-  } else if (name == "picom") {
-    desktop->StartWindowManager({"openbox"});
-    desktop->StartBusyTerminal();
-    desktop->SetCompositing(true);
-  } else {
-    throw std::invalid_argument("no desktop " + name);
-  }
-  return desktop;
-}
+std::unique_ptr<Desktop> StartDesktop(const std::string& name) { return EntryOf(name).start(); }
 
 void EnterPrivateNamespaces(const std::string& keep) {
   // A folder to keep that lies in /tmp is mounted again at its place in the new one.

@@ -3,6 +3,7 @@
 // life, and ready; and what its screen really shows.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,21 +13,39 @@
 class Desktop {
  public:
   virtual ~Desktop() = default;
-  // What the screen shows: where a compositor runs, its output, not the root window.
+  // What the screen shows: where a compositor runs, its output, not the root
+  // window. An empty screenshot where nothing here can read the screen.
   virtual testsupport::Screenshot Capture() = 0;
-  // Starts or stops picom on a desktop that has no compositor of its own.
+  // Switches compositing on or off as a user would: picom started or ended,
+  // or the window manager's own compositor switched in its settings.
   virtual void SetCompositing(bool on) = 0;
 };
 
-// The names of the desktops, in the order of their tests.
-const std::vector<std::string>& DesktopNames();
+// Each desktop's screen.
+constexpr int screenWidth = 1024;
+constexpr int screenHeight = 768;
+
+// The busy terminal that some desktops show under the figure: its title and the background it paints.
+constexpr const char* terminalTitle = "busy";
+constexpr std::uint32_t terminalBackground = 0x203040;
+
+struct DesktopKind {
+  std::string name;
+  // Whether it runs inside private namespaces of its own, which the test process must enter first (see
+  // EnterPrivateNamespaces).
+  bool privateNamespaces;
+  // Whether SetCompositing works on it.
+  bool switchesCompositing;
+  // Whether Capture reads its screen.
+  bool captures;
+};
+
+// The desktops, in the order of their tests.
+const std::vector<DesktopKind>& DesktopKinds();
+const DesktopKind& KindOf(const std::string& name);
 
 // Starts the desktop of that name on a display that DISPLAY then names.
 std::unique_ptr<Desktop> StartDesktop(const std::string& name);
-
-// Whether the desktop runs inside private namespaces of its own, which
-// the test process must enter first (see EnterPrivateNamespaces).
-bool NeedsPrivateNamespaces(const std::string& name);
 
 // Gives the process, once re-executed in namespaces of its own, a /tmp of
 // its own, so that a Wayland compositor's X display collides with nothing;
