@@ -128,7 +128,7 @@ class WineRun:
         least that many more frames drawn (a minimized window gets no paint
         requests of its own), leaves a screenshot that shows the last frame
         drawn at shot_path (see capture) and returns the frames the trace
-        counts by then."""
+        counts once it is taken."""
         assert self.post("test", "test", WM_SYSCOMMAND, SC_MINIMIZE), "no window of class test"
         # Until the window shows minimized, on the desktop's edge, the desktop may paint over the frames.
         wait_until(lambda: SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10 < count(self.capture(), WINE_DESKTOP) <
@@ -142,7 +142,9 @@ class WineRun:
             frames -= 1
             if frames <= 0:
                 if self.shows_frame(drawn + 1, shot_path):
-                    return drawn + 1
+                    # A frame is in the trace before it draws: read after the screenshot, the trace counts
+                    # every frame the screenshot can show, one that Wine's own paint request started included.
+                    return self.frames_drawn()
         raise AssertionError("no screenshot showed the last frame drawn")
 
     def shows_frame(self, frame, shot_path, limit=20):
