@@ -1,22 +1,31 @@
-// Measures the Linux programs from outside, on a virtual 1920x1080 X server,
-// bare or with picom compositing: start to notice, dismissal to first frame,
-// frame period, CPU per frame of the program and of the X server, key
-// release to exit and peak memory. The X server's damage reports time the
-// frames: on the root window, and on every window created, the overlay that
-// the program draws through under a compositor among them.
+// Measures the Linux programs from outside, on a virtual 1920x1080 X server
+// of each run's own, bare or with picom compositing. The X server's damage
+// reports time the frames: on the root window, and on every window created,
+// the overlay that the program draws through under a compositor among them.
+// Runs alternate between the programs given, so that whatever else the
+// machine does weighs on each alike.
 //
-//   program_bench PROGRAM [RUNS] [picom]     prints one Markdown table row of medians
+//   program_bench [picom] RUNS NAME=PROGRAM...     per program, a Markdown table row of medians: frame
+//                                                  overhead, CPU per frame of the program, the X server
+//                                                  and picom, peak memory, start and exit times
+//   program_bench [picom] instructions NAME=PROGRAM...
+//                                                  per program, a row: the instructions the whole process
+//                                                  runs per frame, counted by callgrind (median of frames)
+//   program_bench fill RUNS                        the X server's CPU for one fill of the whole root
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
-#include <memory>
 #include <vector>
 
 #include "tests/support/process.h"
@@ -29,19 +38,16 @@ using namespace std::chrono_literals;
 
 constexpr int screenWidth = 1920;
 constexpr int screenHeight = 1080;
-constexpr int measuredFrames = 10;
+constexpr int measuredFrames = 20;
+constexpr int countedFrames = 12;
+constexpr int fillsPerRun = 200;
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-struct Run {
-  double startToNotice = 0;
-  double dismissToFirstFrame = 0;
-  double framePeriod = 0;
-  double programCpuPerFrame = 0;
-  double serverCpuPerFrame = 0;
-  double releaseToExit = 0;
-  long peakKiB = 0;
-};
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 class Observer {
  public:
@@ -129,11 +135,12 @@ class Observer {
   int damageEvent_ = 0;
 };
 
-Run MeasureOnce(const std::string& program, bool composited) {
-  const testsupport::XvfbServer server(screenWidth, screenHeight);
-  Observer observer(server.Display());
-  std::unique_ptr<testsupport::Process> compositor;
-  if (composited) {
+// A server of a run's own, watched, with picom compositing on it if asked.
+struct Desktop {
+  explicit Desktop(bool composited) : server(screenWidth, screenHeight), observer(server.Display()) {
+    if (!composited) {
+      return;
+    }
     compositor = std::make_unique<testsupport::Process>(
         std::vector<std::string>{"picom", "--backend", "xrender", "--config", "/dev/null"});
     while (!observer.CompositorRuns()) {
@@ -143,68 +150,184 @@ Run MeasureOnce(const std::string& program, bool composited) {
     std::this_thread::sleep_for(1s);
     observer.Forget();
   }
-  Run run;
 
-  const Clock::time_point launched = Clock::now();
-  testsupport::Process process({program});
-  run.startToNotice = Milliseconds(observer.WaitForMap() - launched);
-
-  std::this_thread::sleep_for(200ms);
-  observer.Key(XK_Return, true);
-  observer.Key(XK_Return, false);
-  const Clock::time_point dismissed = Clock::now();
-  run.dismissToFirstFrame = Milliseconds(observer.WaitForFigure() - dismissed);
-
-  observer.WaitForFigure();
-  const Clock::time_point first = Clock::now();
-  const double programCpu = testsupport::CpuMilliseconds(process.Pid());
-  const double serverCpu = testsupport::CpuMilliseconds(server.Pid());
-  for (int i = 0; i < measuredFrames; ++i) {
-    observer.WaitForFigure();
+  // Starts the program and dismisses its notice; returns when it was launched and when it showed the notice.
+  std::pair<Clock::time_point, Clock::time_point> Start(std::unique_ptr<testsupport::Process>& process,
+                                                        const std::vector<std::string>& command) {
+    const Clock::time_point launched = Clock::now();
+    process = std::make_unique<testsupport::Process>(command);
+    const Clock::time_point noticed = observer.WaitForMap();
+    std::this_thread::sleep_for(200ms);
+    observer.Key(XK_Return, true);
+    observer.Key(XK_Return, false);
+    return {launched, noticed};
   }
-  run.framePeriod = Milliseconds(Clock::now() - first) / measuredFrames;
-  run.programCpuPerFrame = (testsupport::CpuMilliseconds(process.Pid()) - programCpu) / measuredFrames;
-  run.serverCpuPerFrame = (testsupport::CpuMilliseconds(server.Pid()) - serverCpu) / measuredFrames;
-  run.peakKiB = testsupport::ProcessStatusKiB(process.Pid(), "VmHWM");
+
+  double CompositorCpu() const { return compositor ? testsupport::CpuMilliseconds(compositor->Pid()) : 0; }
+
+  testsupport::XvfbServer server;
+  Observer observer;
+  std::unique_ptr<testsupport::Process> compositor;
+};
+
+struct Program {
+  std::string name;
+  std::string path;
+};
+
+enum Field { startToNotice, dismissToFirstFrame, frameOverhead, programCpu, serverCpu, compositorCpu, releaseToExit,
+             peakKiB, fieldCount };
+
+std::vector<double> MeasureOnce(const std::string& program, bool composited) {
+  Desktop desktop(composited);
+  std::vector<double> run(fieldCount);
+  std::unique_ptr<testsupport::Process> process;
+  const auto [launched, noticed] = desktop.Start(process, {program});
+  run[startToNotice] = Milliseconds(noticed - launched);
+  const Clock::time_point dismissed = Clock::now();
+  run[dismissToFirstFrame] = Milliseconds(desktop.observer.WaitForFigure() - dismissed);
+
+  desktop.observer.WaitForFigure();
+  const Clock::time_point first = Clock::now();
+  const double programBefore = testsupport::CpuMilliseconds(process->Pid());
+  const double serverBefore = testsupport::CpuMilliseconds(desktop.server.Pid());
+  const double compositorBefore = desktop.CompositorCpu();
+  for (int i = 0; i < measuredFrames; ++i) {
+    desktop.observer.WaitForFigure();
+  }
+  run[frameOverhead] = Milliseconds(Clock::now() - first) / measuredFrames - 500;
+  run[programCpu] = (testsupport::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
+  run[serverCpu] = (testsupport::CpuMilliseconds(desktop.server.Pid()) - serverBefore) / measuredFrames;
+  run[compositorCpu] = (desktop.CompositorCpu() - compositorBefore) / measuredFrames;
+  run[peakKiB] = static_cast<double>(testsupport::ProcessStatusKiB(process->Pid(), "VmHWM"));
 
   // Release a key right after a frame was drawn: the next whole frame runs before the release is read.
-  observer.Key(XK_Escape, true);
-  observer.WaitForFigure();
-  observer.Key(XK_Escape, false);
+  desktop.observer.Key(XK_Escape, true);
+  desktop.observer.WaitForFigure();
+  desktop.observer.Key(XK_Escape, false);
   const Clock::time_point released = Clock::now();
-  process.WaitForExit(5s);
-  run.releaseToExit = Milliseconds(Clock::now() - released);
+  process->WaitForExit(5s);
+  run[releaseToExit] = Milliseconds(Clock::now() - released);
   return run;
 }
 
-template <typename Field>
-double Median(std::vector<Run>& runs, Field field) {
-  std::vector<double> values;
-  for (const Run& run : runs) {
-    values.push_back(static_cast<double>(run.*field));
+void Measure(const std::vector<Program>& programs, int runCount, bool composited) {
+  std::vector<std::vector<std::vector<double>>> runs(programs.size());
+  for (int i = 0; i < runCount; ++i) {
+    for (size_t p = 0; p < programs.size(); ++p) {
+      runs[p].push_back(MeasureOnce(programs[p].path, composited));
+    }
   }
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+  for (size_t p = 0; p < programs.size(); ++p) {
+    std::vector<double> median(fieldCount);
+    for (int field = 0; field < fieldCount; ++field) {
+      std::vector<double> values;
+      for (const std::vector<double>& run : runs[p]) {
+        values.push_back(run[field]);
+      }
+      median[field] = Median(values);
+    }
+    char compositor[16] = "n/a";
+    if (composited) {
+      std::snprintf(compositor, sizeof compositor, "%.3f", median[compositorCpu]);
+    }
+    const std::string base = programs[p].path.substr(programs[p].path.rfind('/') + 1);
+    std::printf("| %s%s | %s | %.2f | %.3f | %.3f | %s | %.0f | %.1f | %.1f | %.0f |\n", base.c_str(),
+                composited ? " (picom)" : "", programs[p].name.c_str(), median[frameOverhead], median[programCpu],
+                median[serverCpu], compositor, median[peakKiB], median[startToNotice], median[dismissToFirstFrame],
+                median[releaseToExit]);
+  }
+}
+
+// Under callgrind, which writes what the process ran since its last dump on
+// every entry to the pause: from the third dump on, each holds one whole frame.
+double InstructionsPerFrame(const std::string& program, bool composited) {
+  Desktop desktop(composited);
+  char directory[] = "/tmp/program_bench.XXXXXX";
+  const std::string out = std::string(mkdtemp(directory)) + "/callgrind";
+  std::unique_ptr<testsupport::Process> process;
+  desktop.Start(process, {"valgrind", "--tool=callgrind", "--dump-before=Sleep", "--callgrind-out-file=" + out, program});
+  for (int i = 0; i < countedFrames + 3; ++i) {
+    desktop.observer.WaitForFigure();
+  }
+  desktop.observer.Key(XK_Escape, true);
+  desktop.observer.Key(XK_Escape, false);
+  process->WaitForExit(60s);
+  std::vector<double> frames;
+  for (int dump = 1;; ++dump) {
+    const std::string path = out + "." + std::to_string(dump);
+    std::ifstream file(path);
+    if (!file) {
+      break;
+    }
+    std::string line;
+    while (std::getline(file, line)) {
+      if (dump >= 3 && line.rfind("summary: ", 0) == 0) {
+        frames.push_back(std::stod(line.substr(9)));
+      }
+    }
+    unlink(path.c_str());
+  }
+  unlink(out.c_str());
+  rmdir(directory);
+  return frames.empty() ? 0 : Median(frames);
+}
+
+// One fill of the whole root, as a program that clears the bare screen does
+// it, waited for each time.
+double ServerCpuPerFill() {
+  const testsupport::XvfbServer server(screenWidth, screenHeight);
+  Display* display = XOpenDisplay(server.Display().c_str());
+  const Window root = DefaultRootWindow(display);
+  XGCValues values{};
+  values.subwindow_mode = IncludeInferiors;
+  const GC gc = XCreateGC(display, root, GCSubwindowMode, &values);
+  XSync(display, False);
+  const double before = testsupport::CpuMilliseconds(server.Pid());
+  for (int i = 0; i < fillsPerRun; ++i) {
+    XSetForeground(display, gc, i % 2 == 0 ? 0xff00ff : 0x000000);
+    XFillRectangle(display, root, gc, 0, 0, screenWidth, screenHeight);
+    XSync(display, False);
+  }
+  const double perFill = (testsupport::CpuMilliseconds(server.Pid()) - before) / fillsPerRun;
+  XFreeGC(display, gc);
+  XCloseDisplay(display);
+  return perFill;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s PROGRAM [RUNS] [picom]\n", argv[0]);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const bool composited = !args.empty() && args.front() == "picom";
+  if (composited) {
+    args.erase(args.begin());
+  }
+  if (args.size() == 2 && args[0] == "fill" && !composited) {
+    std::vector<double> fills;
+    for (int i = 0; i < std::stoi(args[1]); ++i) {
+      fills.push_back(ServerCpuPerFill());
+    }
+    std::printf("%.3f\n", Median(fills));
+    return 0;
+  }
+  std::vector<Program> programs;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const size_t equals = args[i].find('=');
+    programs.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
+  }
+  if (programs.empty() || args[1].find('=') == std::string::npos) {
+    std::fprintf(stderr, "usage: %s [picom] RUNS NAME=PROGRAM...\n       %s [picom] instructions NAME=PROGRAM...\n"
+                 "       %s fill RUNS\n", argv[0], argv[0], argv[0]);
     return 2;
   }
-  const std::string program = argv[1];
-  const int runCount = argc > 2 ? std::stoi(argv[2]) : 5;
-  const bool composited = argc > 3 && std::string(argv[3]) == "picom";
-  std::vector<Run> runs;
-  for (int i = 0; i < runCount; ++i) {
-    runs.push_back(MeasureOnce(program, composited));
+  if (args[0] == "instructions") {
+    for (const Program& program : programs) {
+      const std::string base = program.path.substr(program.path.rfind('/') + 1);
+      std::printf("| %s%s | %s | %.0f |\n", base.c_str(), composited ? " (picom)" : "", program.name.c_str(),
+                  InstructionsPerFrame(program.path, composited));
+    }
+    return 0;
   }
-  const double period = Median(runs, &Run::framePeriod);
-  std::printf("| %s%s | %.1f | %.1f | %.2f | %.2f | %.3f | %.3f | %.0f | %.0f |\n",
-              program.substr(program.rfind('/') + 1).c_str(), composited ? " (picom)" : "", Median(runs, &Run::startToNotice),
-              Median(runs, &Run::dismissToFirstFrame), period, period - 500, Median(runs, &Run::programCpuPerFrame),
-              Median(runs, &Run::serverCpuPerFrame), Median(runs, &Run::releaseToExit),
-              Median(runs, &Run::peakKiB));
+  Measure(programs, std::stoi(args[0]), composited);
 }

@@ -1,75 +1,83 @@
 #!/usr/bin/env bash
-# Measures both programs from outside at 1920x1080 (medians of several runs),
-# on a bare server and under picom, the Windows builds under Wine beside them,
-# the instructions of one frame, and the size of every program, and writes
-# the results to docs/performance.md.
+# Measures two builds of the Linux programs in the same run at 1920x1080,
+# bare and under picom, runs alternating between them, and writes the
+# results to docs/performance.md: timings are medians of RUNS runs of 20
+# frames each; instructions are counted by callgrind, the same every run.
 #
-#   bench/programs.sh [RUNS]     (after ./test.sh has built everything)
+#   bench/programs.sh BEFORE AFTER [RUNS]    build directories holding overdraw and cleardraw,
+#                                            e.g. build/run of two checkouts (cmake --preset run)
+#   needs build/linux/bench/program_bench of this checkout
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-5}
+before=$1
+after=$2
+runs=${3:-5}
+bench=build/linux/bench/program_bench
 out=docs/performance.md
-mkdir -p docs
+pairs=(before="$before/overdraw" after="$after/overdraw" before="$before/cleardraw" after="$after/cleardraw")
+profile() {
+  echo "X server, $1 $2:"
+  echo '```'
+  bench/server_profile.sh "$1" $2 10
+  echo '```'
+}
 {
   echo "# Performance"
   echo
   echo "Measured on $(date -u +%Y-%m-%d) on $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
-  echo "$(. /etc/os-release && echo "$PRETTY_NAME"), with \`bench/programs.sh $runs\` (medians of $runs runs), \`bench/frame.sh\`"
-  echo "and \`bench/instructions.sh\`."
+  echo "$(. /etc/os-release && echo "$PRETTY_NAME"), shared with other work, with"
   echo
-  echo "## The programs, measured from outside"
+  echo "    bench/programs.sh $before $after $runs"
   echo
-  echo "On a virtual 1920x1080 X server of each run's own, with no window manager, bare or with picom"
-  echo "(\`--backend xrender\`) compositing, where the programs draw through their overlay. Frames are timed by"
-  echo "the server's damage reports, CPU time by the scheduler's accounting (/proc/PID/schedstat), memory by"
-  echo "VmHWM; under picom the X server's CPU includes the compositing that picom asks of it."
-  echo "Under Wine, drawing on the screen device context does not reach the X screen: there a relay trace"
-  echo "limited to the notice and the polyline call times the frames, and the X server's share is not measured."
-  echo
-  echo "| program | start to notice (ms) | dismissal to first frame (ms) | frame period (ms) | overhead beyond the 500 ms pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | key release to exit (ms) | peak resident memory (KiB) |"
-  echo "|---|---|---|---|---|---|---|---|---|"
-  for program in overdraw cleardraw; do
-    build/linux/bench/program_bench "build/linux/$program" "$runs"
-  done
-  for program in overdraw cleardraw; do
-    build/linux/bench/program_bench "build/linux/$program" "$runs" picom
-  done
-  for build in win32 win64; do
-    for program in overdraw cleardraw; do
-      python3 bench/wine_bench.py "build/$build/$program.exe" "build/$build/tests/post_message.exe" 3
-    done
-  done
-  echo
-  echo "On X11 the key is released right after a frame was drawn, so \"key release to exit\" is the worst"
-  echo "case: the whole next frame, pause included, runs before the release is read. Under Wine the WM_KEYUP"
-  echo "is posted at no particular point of a frame, and the time includes the helper that posts it."
-  echo
-  echo "## Drawing one frame on the X11 layer, without the pause"
-  echo
-  echo '```'
-  bench/frame.sh 2>&1 | grep -E '^screen:|_median'
-  echo '```'
+  echo "before: $before ($(git -C "$before" rev-parse --short HEAD 2>/dev/null || echo '?')),"
+  echo "after: $after ($(git -C "$after" rev-parse --short HEAD 2>/dev/null || echo '?'))."
   echo
   echo "## Instructions per frame"
   echo
-  echo "Counted by callgrind, so the same for the same build whatever else the machine does: the real"
-  echo "DrawFrame on the X11 layer at 1920x1080, without the pause."
+  echo "The whole process, counted by callgrind between two dumps, one on every entry to the pause; median"
+  echo "of 12 frames (\`program_bench [picom] instructions\`). The same for the same build whatever else the"
+  echo "machine does."
   echo
-  echo '```'
-  bench/instructions.sh
-  echo '```'
+  echo "| program | build | instructions per frame |"
+  echo "|---|---|---|"
+  "$bench" instructions "${pairs[@]}"
+  "$bench" picom instructions "${pairs[@]}"
+  echo
+  echo "## Time and memory"
+  echo
+  echo "Each run on a virtual 1920x1080 X server of its own, with no window manager, bare or with picom"
+  echo "(\`--backend xrender\`). Frames are timed by the server's damage reports, CPU time by the scheduler's"
+  echo "accounting (/proc/PID/schedstat deltas over 20 frames, divided by 20), memory by VmHWM. Medians of"
+  echo "$runs runs; the runs alternate between the builds. The timings are noisy on a shared machine; the"
+  echo "X server's CPU includes answering the damage reports that time the frames, and under picom the"
+  echo "compositing that picom asks of it."
+  echo
+  echo "| program | build | overhead beyond the 500 ms pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | picom CPU per frame (ms) | peak resident memory (KiB) | start to notice (ms) | dismissal to first frame (ms) | key release to exit (ms) |"
+  echo "|---|---|---|---|---|---|---|---|---|---|"
+  "$bench" "$runs" "${pairs[@]}"
+  "$bench" picom "$runs" "${pairs[@]}"
+  echo
+  echo "Reference: one XFillRectangle of the whole 1920x1080 root on a bare server costs the X server"
+  echo "$("$bench" fill "$runs") ms of CPU (\`program_bench fill $runs\`: median of $runs runs of 200 fills, each waited for)."
+  echo
+  echo "## Where the X server's time goes"
+  echo
+  echo "perf samples of the X server on the software clock over 10 s of frames, by library"
+  echo "(\`bench/server_profile.sh PROGRAM [picom] 10\`): pixman composites and fills, libc's memmove"
+  echo "copies, the kernel switches and moves the requests."
+  echo
+  for build in "$before" "$after"; do
+    profile "$build/cleardraw" ""
+    profile "$build/cleardraw" picom
+  done
   echo
   echo "## Program sizes (bytes)"
   echo
-  echo "The Linux programs are built with debug information; \"stripped\" is what \`cmake --install --strip\`"
-  echo "would install. The Windows programs are built stripped."
-  echo
   echo "| program | size | stripped |"
   echo "|---|---|---|"
-  for file in build/linux/overdraw build/linux/cleardraw build/win32/overdraw.exe build/win32/cleardraw.exe \
-              build/win64/overdraw.exe build/win64/cleardraw.exe; do
+  for file in "$before/overdraw" "$before/cleardraw" "$after/overdraw" "$after/cleardraw"; do
     stripped=$(mktemp)
-    objcopy --strip-all "$file" "$stripped" 2>/dev/null || x86_64-w64-mingw32-objcopy --strip-all "$file" "$stripped"
+    objcopy --strip-all "$file" "$stripped"
     echo "| \`$file\` | $(stat -c %s "$file") | $(stat -c %s "$stripped") |"
     rm -f "$stripped"
   done
