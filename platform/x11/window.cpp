@@ -195,7 +195,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
   // As on Windows, the window exists for every other program once this returns.
   XSync(dpy, False);
 
-  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure, std::move(look), false, false}));
+  HWND window =
+      x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure, std::move(look), false, false}));
   x11::ThreadQueue().Invalidate(window);
   // As on Windows, a window procedure that answers WM_CREATE with -1 refuses the window.
   if (window->procedure(window, WM_CREATE, 0, 0) == -1) {
