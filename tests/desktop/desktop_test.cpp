@@ -82,19 +82,36 @@ Rectangle OnScreen(Display* display, Window window) {
   return Rectangle{x, y, attributes.width, attributes.height};
 }
 
-// What is wrong with the screen: every segment of each of the first frames shows, and no magenta lies off all of
-// the frames drawn so far; empty if nothing.
+// What is wrong with the screen: the ink of the first frames shows wherever no later frame could have drawn it
+// again (later frames cover most of it, so a screen that lost its ink and drew on would pass a looser check), and
+// no magenta lies off all of the frames drawn so far; empty if nothing.
 std::string FramesFault(const Screenshot& shot, int firstFrames, int framesDrawn) {
   const auto& frames = FramesDrawn();
+  int probed = 0;
+  int missing = 0;
   for (int frame = 0; frame < firstFrames; ++frame) {
     const std::vector<GpPointF>& points = frames[static_cast<std::size_t>(frame)];
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-      const double x = (points[i].X + points[i + 1].X) / 2;
-      const double y = (points[i].Y + points[i + 1].Y) / 2;
-      if (!testsupport::ColorNear(shot, x, y, 1, magenta)) {
-        return "frame " + std::to_string(frame + 1) + ", segment " + std::to_string(i) + " does not show";
+      const double dx = points[i + 1].X - points[i].X;
+      const double dy = points[i + 1].Y - points[i].Y;
+      const int steps = std::max(1, static_cast<int>(std::hypot(dx, dy)));
+      for (int step = 0; step <= steps; ++step) {
+        const double x = points[i].X + dx * step / steps;
+        const double y = points[i].Y + dy * step / steps;
+        double later = INFINITY;
+        for (int other = firstFrames; other < framesDrawn; ++other) {
+          later = std::min(later, testsupport::DistanceToPolyline(x, y, frames[static_cast<std::size_t>(other)]));
+        }
+        if (later > testsupport::strokeReach) {
+          ++probed;
+          missing += testsupport::ColorNear(shot, x, y, 1, magenta) ? 0 : 1;
+        }
       }
     }
+  }
+  if (probed == 0 || missing != 0) {
+    return std::to_string(missing) + " of " + std::to_string(probed) + " points of the first " +
+           std::to_string(firstFrames) + " frames' ink that no later frame covers do not show";
   }
   int stray = 0;
   for (int y = 0; y < shot.height; ++y) {
