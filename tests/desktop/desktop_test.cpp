@@ -45,9 +45,11 @@ const std::vector<std::vector<GpPointF>>& FramesDrawn() {
   return frames;
 }
 
-// The frames drawn, at most, in that long since the notice was dismissed: one each half second.
+// The frames drawn, at most, in that long since the notice was dismissed: one each half second (no more than are
+// modelled).
 int FramesWithin(Clock::duration since) {
-  return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500) + 1;
+  const auto frames = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500 + 1;
+  return static_cast<int>(std::min<long long>(frames, static_cast<long long>(FramesDrawn().size())));
 }
 
 bool Within(std::chrono::milliseconds limit, const std::function<bool()>& condition) {
@@ -82,10 +84,10 @@ Rectangle OnScreen(Display* display, Window window) {
   return Rectangle{x, y, attributes.width, attributes.height};
 }
 
-// What is wrong with the screen: the ink of the first frames shows wherever no later frame could have drawn it
-// again (later frames cover most of it, so a screen that lost its ink and drew on would pass a looser check), and
-// no magenta lies off all of the frames drawn so far; empty if nothing.
-std::string FramesFault(const Screenshot& shot, int firstFrames, int framesDrawn) {
+// What is wrong with the screen: the ink of the first frames shows wherever none of the later frames up to
+// `framesAtMost` could draw it again (later frames cover most of it: a screen that lost its ink and drew on must
+// not pass by being drawn over), and no magenta lies off all of the frames drawn so far; empty if nothing.
+std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMost, int framesDrawn) {
   const auto& frames = FramesDrawn();
   int probed = 0;
   int missing = 0;
@@ -99,7 +101,7 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesDrawn
         const double x = points[i].X + dx * step / steps;
         const double y = points[i].Y + dy * step / steps;
         double later = INFINITY;
-        for (int other = firstFrames; other < framesDrawn; ++other) {
+        for (int other = firstFrames; other < framesAtMost; ++other) {
           later = std::min(later, testsupport::DistanceToPolyline(x, y, frames[static_cast<std::size_t>(other)]));
         }
         if (later > testsupport::strokeReach) {
@@ -195,8 +197,9 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
 
   int FramesSoFar() const { return FramesWithin(Clock::now() - dismissed_); }
 
-  // What is wrong with the screen while the program runs, of the figure from its first frames on; empty if nothing.
-  std::string ScreenFault(const Screenshot& shot, int firstFrames) const {
+  // What is wrong with the screen while the program runs, of the figure from its first frames on, with no more
+  // frames drawn than `framesAtMost`; empty if nothing.
+  std::string ScreenFault(const Screenshot& shot, int firstFrames, int framesAtMost) const {
     if (shot.width != screenWidth) {
       return "no picture of the screen";
     }
@@ -209,16 +212,18 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     if (WhiteWhereTheNoticeWas(shot) != 0) {
       return "the notice is still on the screen";
     }
-    const std::string frames = FramesFault(shot, firstFrames, FramesSoFar());
+    const std::string frames = FramesFault(shot, firstFrames, framesAtMost, FramesSoFar());
     const std::string terminal = TerminalFault(shot);
     return frames + (frames.empty() || terminal.empty() ? "" : "; ") + terminal;
   }
 
-  // Captures the screen until it shows what it should, within the bound; what is still wrong then.
+  // Captures the screen until it shows what it should, within the bound; what is still wrong then. The ink probed
+  // is the same throughout: away from every frame that may be drawn before the bound.
   std::string AwaitScreen(int firstFrames, std::chrono::milliseconds limit = 20s) const {
     const auto deadline = Clock::now() + limit;
+    const int framesAtMost = FramesWithin(deadline - dismissed_);
     for (;;) {
-      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames);
+      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost);
       if (fault.empty() || Clock::now() >= deadline) {
         return fault;
       }
