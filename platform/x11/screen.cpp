@@ -6,7 +6,6 @@
 #include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
-#include "platform/x11/window.h"
 
 namespace x11 {
 namespace {
@@ -46,10 +45,6 @@ unsigned ScreenWidth(Display* dpy) { return static_cast<unsigned>(DisplayWidth(d
 unsigned ScreenHeight(Display* dpy) { return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))); }
 
 Screen& TheScreen();
-
-void DressAll() {
-  ForEachWindow([](HWND window) { DressWindow(window->xid); });
-}
 
 void CreateInk(Display* dpy, Screen& screen) {
   screen.ink = XCreatePixmap(dpy, DefaultRootWindow(dpy), ScreenWidth(dpy), ScreenHeight(dpy), 32);
@@ -114,7 +109,6 @@ void UseOverlay(Display* dpy, Screen& screen, bool wanted) {
     }
     screen.mode = Mode::inkAndRoot;
   }
-  DressAll();
 }
 
 Screen Probe(Display* dpy) {
@@ -212,11 +206,7 @@ unsigned long PixelOf(ARGB color, const Target& target) {
          channel(color & 0xFF, target.blueMask) | channel(0xFF, target.alphaMask);
 }
 
-void DressWindow(Window xid) {
-  Display* dpy = Connection();
-  const Screen& screen = TheScreen();
-  XFixesSetWindowShapeRegion(dpy, xid, ShapeBounding, 0, 0, screen.mode == Mode::overlay ? screen.nothing : None);
-}
+bool CompositorBlendsNow() { return TheScreen().mode == Mode::overlay; }
 
 void FollowScreen(const XEvent& event) {
   Display* dpy = Connection();

@@ -8,7 +8,7 @@
 // After an opaque clear of the whole screen in root mode the root alone
 // holds the figure; the ink is taken back from it when an overlay comes.
 // The mode is probed when the screen is first used and then follows the
-// compositor's selection; the program's windows change their look with it.
+// compositor's selection.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -55,10 +55,8 @@ Targets WholeScreenFillTargets(ARGB color);
 // The colour as a pixel of the target, premultiplied where it has alpha.
 unsigned long PixelOf(ARGB color, const Target& target);
 
-// Gives a window of the program the look of the current mode: a window of
-// the root's visual that never paints itself, and in overlay mode shows
-// nothing at all, so that a compositor draws neither a copy nor a shadow of it.
-void DressWindow(Window xid);
+// Whether the screen is in overlay mode: a compositor that blends shows the windows.
+bool CompositorBlendsNow();
 
 // For the events the message loop reads: a compositor starting or stopping,
 // and windows put above the overlay.

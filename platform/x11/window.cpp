@@ -10,6 +10,7 @@
 #include "platform/x11/connection.h"
 #include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
+#include "platform/x11/compositor.h"
 #include "platform/x11/message_queue.h"
 #include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
@@ -28,16 +29,21 @@ HandleTable<HWND__> windows;
 constexpr WORD firstClassAtom = 0xC000;
 
 // A window whose client area shows what lies behind it, as one the program
-// never paints does on Windows: with no background, it keeps the screen's
-// pixels. The screen gives it the look of its mode.
+// never paints does on Windows. Without a compositor a window with no
+// background keeps the screen's pixels; under one that blends, it would
+// show a stale copy of them, so it is made fully transparent instead.
 Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
   XSetWindowAttributes attributes{};
   attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+  if (CompositorBlendsNow()) {
+    const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
+    if (translucent != None) {
+      return translucent;
+    }
+  }
   attributes.background_pixmap = None;
-  const Window xid = XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, CopyFromParent, InputOutput,
-                                   CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-  DressWindow(xid);
-  return xid;
+  return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, CopyFromParent, InputOutput,
+                       CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
 }
 
 const WindowClass* FindClass(LPCSTR name) {
@@ -96,10 +102,6 @@ HWND FindWindow(Window xid) {
 }
 
 bool IsLiveWindow(HWND window) { return windows.Contains(window); }
-
-void ForEachWindow(void (*action)(HWND window)) {
-  windows.ForEach([action](HWND__& window) { action(&window); });
-}
 
 void DestroyWindow(HWND window) { Destroy(window, true); }
 

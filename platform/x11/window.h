@@ -16,7 +16,6 @@ namespace x11 {
 // The live window behind an X window id, or null.
 HWND FindWindow(Window xid);
 bool IsLiveWindow(HWND window);
-void ForEachWindow(void (*action)(HWND window));
 
 // Sends WM_DESTROY and then removes the window and its X window.
 void DestroyWindow(HWND window);
