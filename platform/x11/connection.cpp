@@ -50,6 +50,7 @@ void InternAtoms(Display* dpy) {
       {&AtomTable::NET_WM_STATE_MAXIMIZED_HORZ, "_NET_WM_STATE_MAXIMIZED_HORZ"},
       {&AtomTable::NET_WM_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE"},
       {&AtomTable::NET_WM_WINDOW_TYPE_DIALOG, "_NET_WM_WINDOW_TYPE_DIALOG"},
+      {&AtomTable::NET_WM_WINDOW_OPACITY, "_NET_WM_WINDOW_OPACITY"},
   };
   constexpr int count = static_cast<int>(std::size(names));
   std::string compositorSelection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy));

@@ -43,6 +43,7 @@ struct AtomTable {
   Atom NET_WM_STATE_MAXIMIZED_HORZ;
   Atom NET_WM_WINDOW_TYPE;
   Atom NET_WM_WINDOW_TYPE_DIALOG;
+  Atom NET_WM_WINDOW_OPACITY;
 };
 
 const AtomTable& Atoms();

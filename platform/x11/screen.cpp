@@ -6,6 +6,7 @@
 #include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/handle_table.h"
+#include "platform/x11/window.h"
 
 namespace x11 {
 namespace {
@@ -100,14 +101,19 @@ void UseOverlay(Display* dpy, Screen& screen, bool wanted) {
     if (screen.ink != None) {
       CreateOverlay(dpy, screen);
     }
+    RenewWindows();
   } else {
-    // Without a compositor an overlay shows black where it is transparent,
-    // over what it covers: the screen gets the ink, and the overlay goes.
+    // Without a compositor a 32-bit window shows black where it is
+    // transparent, over what it covers: the overlay goes, the program's
+    // windows get the root's visual, and the screen gets the ink.
+    screen.mode = Mode::inkAndRoot;
     if (screen.overlay != None) {
       DestroyOverlay(dpy, screen);
+    }
+    RenewWindows();
+    if (screen.ink != None) {
       XRenderComposite(dpy, PictOpOver, screen.inkPicture, None, screen.rootPicture, 0, 0, 0, 0, 0, 0, width, height);
     }
-    screen.mode = Mode::inkAndRoot;
   }
 }
 

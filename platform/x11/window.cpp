@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
-#include "platform/x11/compositor.h"
 #include "platform/x11/message_queue.h"
 #include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
@@ -31,13 +31,17 @@ constexpr WORD firstClassAtom = 0xC000;
 // A window whose client area shows what lies behind it, as one the program
 // never paints does on Windows. Without a compositor a window with no
 // background keeps the screen's pixels; under one that blends, it would
-// show a stale copy of them, so it is made fully transparent instead.
+// show a stale copy of them, so it is made fully transparent instead, and
+// of opacity 0, which compositors apply to its frame and shadow as well.
 Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
   XSetWindowAttributes attributes{};
   attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
   if (CompositorBlendsNow()) {
     const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
     if (translucent != None) {
+      const long transparent = 0;
+      XChangeProperty(dpy, translucent, Atoms().NET_WM_WINDOW_OPACITY, XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(&transparent), 1);
       return translucent;
     }
   }
@@ -64,7 +68,7 @@ void RemoveDecorations(Display* dpy, Window xid) {
 }
 
 void NameWindow(Display* dpy, Window xid, LPCSTR title, LPCSTR className) {
-  XStoreName(dpy, xid, title != nullptr ? title : "");
+  XStoreName(dpy, xid, title);
   std::string instanceName = className;
   std::string classNameCopy = className;
   XClassHint hint{instanceName.data(), classNameCopy.data()};
@@ -79,6 +83,46 @@ void PlaceWindow(Display* dpy, Window xid, int x, int y, int width, int height) 
   hints.width = width;
   hints.height = height;
   XSetWMNormalHints(dpy, xid, &hints);
+}
+
+// The X window behind a window of that look, of the screen's current mode,
+// with the names and hints a window manager reads.
+Window CreateXWindow(Display* dpy, const WindowLook& look) {
+  const Window xid = CreateUnpaintedWindow(dpy, look.x, look.y, static_cast<unsigned>(look.width),
+                                           static_cast<unsigned>(look.height));
+  NameWindow(dpy, xid, look.title.c_str(), look.className.c_str());
+  PlaceWindow(dpy, xid, look.x, look.y, look.width, look.height);
+  Atom deleteWindow = Atoms().WM_DELETE_WINDOW;
+  XSetWMProtocols(dpy, xid, &deleteWindow, 1);
+  if ((look.style & WS_POPUP) != 0) {
+    RemoveDecorations(dpy, xid);
+  }
+  MarkFocusable(xid);
+  return xid;
+}
+
+// Maps the window, maximized if asked, and gives it the keyboard.
+void Show(Display* dpy, HWND window, bool maximize) {
+  const bool managed = HasWindowManager();
+  if (maximize) {
+    window->maximized = true;
+    RequestMaximized(window->xid, window->visible);
+    // With no window manager to honour the request, cover the screen ourselves.
+    if (!managed) {
+      XMoveResizeWindow(dpy, window->xid, 0, 0, static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))),
+                        static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))));
+    }
+  }
+  if (!window->visible) {
+    XMapRaised(dpy, window->xid);
+    window->visible = true;
+    // A window manager maps the window when it has framed it; it activates only windows it manages.
+    if (managed) {
+      WaitForEventFor(dpy, window->xid, MapNotify, windowManagerPatience);
+    }
+  }
+  // A newly shown window is the active one and gets the keyboard.
+  Activate(window->xid, managed);
 }
 
 void Destroy(HWND window, bool xWindowLives) {
@@ -102,6 +146,22 @@ HWND FindWindow(Window xid) {
 }
 
 bool IsLiveWindow(HWND window) { return windows.Contains(window); }
+
+void RenewWindows() {
+  Display* dpy = Connection();
+  windows.ForEach([dpy](HWND__& window) {
+    {
+      // Gone first, so that what it covered shows again before the new one maps over it.
+      ErrorTrap trap;
+      XDestroyWindow(dpy, window.xid);
+    }
+    window.xid = CreateXWindow(dpy, window.look);
+    if (window.visible) {
+      window.visible = false;
+      Show(dpy, &window, window.maximized);
+    }
+  });
+}
 
 void DestroyWindow(HWND window) { Destroy(window, true); }
 
@@ -130,19 +190,12 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     return nullptr;
   }
   Display* dpy = x11::Connection();
-  const Window xid = x11::CreateUnpaintedWindow(dpy, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  x11::NameWindow(dpy, xid, windowName, windowClass->name.c_str());
-  x11::PlaceWindow(dpy, xid, x, y, width, height);
-  Atom deleteWindow = x11::Atoms().WM_DELETE_WINDOW;
-  XSetWMProtocols(dpy, xid, &deleteWindow, 1);
-  if ((style & WS_POPUP) != 0) {
-    x11::RemoveDecorations(dpy, xid);
-  }
-  x11::MarkFocusable(xid);
+  WindowLook look{windowName != nullptr ? windowName : "", windowClass->name, style, x, y, width, height};
+  const Window xid = x11::CreateXWindow(dpy, look);
   // As on Windows, the window exists for every other program once this returns.
   XSync(dpy, False);
 
-  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure, false}));
+  HWND window = x11::windows.Add(std::make_unique<HWND__>(HWND__{xid, windowClass->procedure, std::move(look), false, false}));
   x11::ThreadQueue().Invalidate(window);
   // As on Windows, a window procedure that answers WM_CREATE with -1 refuses the window.
   if (window->procedure(window, WM_CREATE, 0, 0) == -1) {
@@ -156,27 +209,8 @@ BOOL WINAPI ShowWindow(HWND window, INT showCommand) {
   if (!x11::IsLiveWindow(window)) {
     return FALSE;
   }
-  Display* dpy = x11::Connection();
   const BOOL wasVisible = window->visible ? TRUE : FALSE;
-  const bool managed = x11::HasWindowManager();
-  if (showCommand == SW_SHOWMAXIMIZED) {
-    x11::RequestMaximized(window->xid, window->visible);
-    // With no window manager to honour the request, cover the screen ourselves.
-    if (!managed) {
-      XMoveResizeWindow(dpy, window->xid, 0, 0, static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))),
-                        static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))));
-    }
-  }
-  if (!window->visible) {
-    XMapRaised(dpy, window->xid);
-    window->visible = true;
-    // A window manager maps the window when it has framed it; it activates only windows it manages.
-    if (managed) {
-      x11::WaitForEventFor(dpy, window->xid, MapNotify, x11::windowManagerPatience);
-    }
-  }
-  // A newly shown window is the active one and gets the keyboard.
-  x11::Activate(window->xid, managed);
+  x11::Show(x11::Connection(), window, showCommand == SW_SHOWMAXIMIZED);
   return wasVisible;
 }
 

@@ -3,12 +3,28 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
+
 #include "platform/platform.h"
 
+// What the window was created with, kept to give it a new X window.
+struct WindowLook {
+  std::string title;
+  std::string className;
+  DWORD style;
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
 struct HWND__ {
+  // The X window behind the handle now; the screen's mode can replace it.
   Window xid;
   WNDPROC procedure;
+  WindowLook look;
   bool visible;
+  bool maximized;
 };
 
 namespace x11 {
@@ -16,6 +32,11 @@ namespace x11 {
 // The live window behind an X window id, or null.
 HWND FindWindow(Window xid);
 bool IsLiveWindow(HWND window);
+
+// Gives every window a new X window of the screen's current mode, shown as
+// the old one was; the handles stay. The old X window's DestroyNotify no
+// longer names a window of ours.
+void RenewWindows();
 
 // Sends WM_DESTROY and then removes the window and its X window.
 void DestroyWindow(HWND window);

@@ -277,3 +277,41 @@ TEST_F(WindowTest, F4WithoutAltAndOtherMessagesAreIgnored) {
 }
 
 }  // namespace
+
+// The observer stands in for a compositing manager that starts and then
+// stops: the handle stays and lives on, its X window is replaced by one of
+// the visual each mode shows through, and the old one's end is no end of it.
+TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandle) {
+  Create();
+  ShowWindow(window_, SW_SHOWMAXIMIZED);
+  const HDC screen = GetDC(nullptr);
+  const Atom selection = XInternAtom(observer_, "_NET_WM_CM_S0", False);
+  const Window owner = XCreateSimpleWindow(observer_, DefaultRootWindow(observer_), 0, 0, 1, 1, 0, 0, 0);
+  const struct {
+    Window owner;
+    int depth;
+  } steps[] = {{owner, 32}, {None, DefaultDepth(observer_, 0)}};
+  for (const auto& step : steps) {
+    const Window before = window_->xid;
+    XSetSelectionOwner(observer_, selection, step.owner, CurrentTime);
+    XSync(observer_, False);
+    XSync(x11::Connection(), False);
+    delivered.clear();
+    PostQuitMessage(0);
+    MSG quit{};
+    EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+    // Its old X window's DestroyNotify, read with the quit, destroyed nothing.
+    XSync(x11::Connection(), False);
+    PostQuitMessage(0);
+    EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+    EXPECT_EQ(Messages(), std::vector<UINT>{});
+    ASSERT_TRUE(x11::IsLiveWindow(window_));
+    EXPECT_NE(window_->xid, before);
+    XWindowAttributes attributes;
+    ASSERT_NE(XGetWindowAttributes(observer_, window_->xid, &attributes), 0);
+    EXPECT_EQ(attributes.depth, step.depth);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+  }
+  ReleaseDC(nullptr, screen);
+  XDestroyWindow(observer_, owner);
+}
