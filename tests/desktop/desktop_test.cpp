@@ -331,6 +331,9 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     desktop_->SetCompositing(on);
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
+  // The key below reaches the program only if its main window, whichever X window now shows it, has the keyboard.
+  const Window main = testsupport::WaitForWindow(display_, "test", "test", 5s);
+  EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window keeps the keyboard";
   testsupport::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program_->WaitForExit(5s), 0);
   EXPECT_EQ(program_->Stderr(), "");
