@@ -45,9 +45,11 @@ const std::vector<std::vector<GpPointF>>& FramesDrawn() {
   return frames;
 }
 
-// The frames drawn, at most, in that long since the notice was dismissed: one each half second.
+// The frames drawn, at most, in that long since the notice was dismissed: one each half second (no more than are
+// modelled).
 int FramesWithin(Clock::duration since) {
-  return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500) + 1;
+  const auto frames = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500 + 1;
+  return static_cast<int>(std::min<long long>(frames, static_cast<long long>(FramesDrawn().size())));
 }
 
 bool Within(std::chrono::milliseconds limit, const std::function<bool()>& condition) {
@@ -82,19 +84,36 @@ Rectangle OnScreen(Display* display, Window window) {
   return Rectangle{x, y, attributes.width, attributes.height};
 }
 
-// What is wrong with the screen: every segment of each of the first frames shows, and no magenta lies off all of
-// the frames drawn so far; empty if nothing.
-std::string FramesFault(const Screenshot& shot, int firstFrames, int framesDrawn) {
+// What is wrong with the screen: the ink of the first frames shows wherever none of the later frames up to
+// `framesAtMost` could draw it again (later frames cover most of it: a screen that lost its ink and drew on must
+// not pass by being drawn over), and no magenta lies off all of the frames drawn so far; empty if nothing.
+std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMost, int framesDrawn) {
   const auto& frames = FramesDrawn();
+  int probed = 0;
+  int missing = 0;
   for (int frame = 0; frame < firstFrames; ++frame) {
     const std::vector<GpPointF>& points = frames[static_cast<std::size_t>(frame)];
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-      const double x = (points[i].X + points[i + 1].X) / 2;
-      const double y = (points[i].Y + points[i + 1].Y) / 2;
-      if (!testsupport::ColorNear(shot, x, y, 1, magenta)) {
-        return "frame " + std::to_string(frame + 1) + ", segment " + std::to_string(i) + " does not show";
+      const double dx = points[i + 1].X - points[i].X;
+      const double dy = points[i + 1].Y - points[i].Y;
+      const int steps = std::max(1, static_cast<int>(std::hypot(dx, dy)));
+      for (int step = 0; step <= steps; ++step) {
+        const double x = points[i].X + dx * step / steps;
+        const double y = points[i].Y + dy * step / steps;
+        double later = INFINITY;
+        for (int other = firstFrames; other < framesAtMost; ++other) {
+          later = std::min(later, testsupport::DistanceToPolyline(x, y, frames[static_cast<std::size_t>(other)]));
+        }
+        if (later > testsupport::strokeReach) {
+          ++probed;
+          missing += testsupport::ColorNear(shot, x, y, 1, magenta) ? 0 : 1;
+        }
       }
     }
+  }
+  if (probed == 0 || missing != 0) {
+    return std::to_string(missing) + " of " + std::to_string(probed) + " points of the first " +
+           std::to_string(firstFrames) + " frames' ink that no later frame covers do not show";
   }
   int stray = 0;
   for (int y = 0; y < shot.height; ++y) {
@@ -178,8 +197,9 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
 
   int FramesSoFar() const { return FramesWithin(Clock::now() - dismissed_); }
 
-  // What is wrong with the screen while the program runs, of the figure from its first frames on; empty if nothing.
-  std::string ScreenFault(const Screenshot& shot, int firstFrames) const {
+  // What is wrong with the screen while the program runs, of the figure from its first frames on, with no more
+  // frames drawn than `framesAtMost`; empty if nothing.
+  std::string ScreenFault(const Screenshot& shot, int firstFrames, int framesAtMost) const {
     if (shot.width != screenWidth) {
       return "no picture of the screen";
     }
@@ -192,16 +212,18 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     if (WhiteWhereTheNoticeWas(shot) != 0) {
       return "the notice is still on the screen";
     }
-    const std::string frames = FramesFault(shot, firstFrames, FramesSoFar());
+    const std::string frames = FramesFault(shot, firstFrames, framesAtMost, FramesSoFar());
     const std::string terminal = TerminalFault(shot);
     return frames + (frames.empty() || terminal.empty() ? "" : "; ") + terminal;
   }
 
-  // Captures the screen until it shows what it should, within the bound; what is still wrong then.
+  // Captures the screen until it shows what it should, within the bound; what is still wrong then. The ink probed
+  // is the same throughout: away from every frame that may be drawn before the bound.
   std::string AwaitScreen(int firstFrames, std::chrono::milliseconds limit = 20s) const {
     const auto deadline = Clock::now() + limit;
+    const int framesAtMost = FramesWithin(deadline - dismissed_);
     for (;;) {
-      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames);
+      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost);
       if (fault.empty() || Clock::now() >= deadline) {
         return fault;
       }
@@ -309,6 +331,9 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     desktop_->SetCompositing(on);
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
+  // The key below reaches the program only if its main window, whichever X window now shows it, has the keyboard.
+  const Window main = testsupport::WaitForWindow(display_, "test", "test", 5s);
+  EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window keeps the keyboard";
   testsupport::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program_->WaitForExit(5s), 0);
   EXPECT_EQ(program_->Stderr(), "");
