@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <strings.h>
 
 #include <string>
@@ -42,6 +43,9 @@ Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigne
       const long transparent = 0;
       XChangeProperty(dpy, translucent, Atoms().NET_WM_WINDOW_OPACITY, XA_CARDINAL, 32, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(&transparent), 1);
+      // Nothing of it to show: a frame takes its window's shape, so the
+      // compositor casts no shadow of the frame over the desktop either.
+      XShapeCombineRectangles(dpy, translucent, ShapeBounding, 0, 0, nullptr, 0, ShapeSet, YXBanded);
       return translucent;
     }
   }
@@ -101,6 +105,21 @@ Window CreateXWindow(Display* dpy, const WindowLook& look) {
   return xid;
 }
 
+// Whether a window manager has put the window into a frame of its own.
+bool Framed(Display* dpy, Window xid) {
+  Window root = None;
+  Window parent = None;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(dpy, xid, &root, &parent, &children, &count) == 0) {
+    return false;
+  }
+  if (children != nullptr) {
+    XFree(children);
+  }
+  return parent != root;
+}
+
 // Maps the window, maximized if asked, and gives it the keyboard.
 void Show(Display* dpy, HWND window, bool maximize) {
   const bool managed = HasWindowManager();
@@ -119,6 +138,10 @@ void Show(Display* dpy, HWND window, bool maximize) {
     // A window manager maps the window when it has framed it; it activates only windows it manages.
     if (managed) {
       WaitForEventFor(dpy, window->xid, MapNotify, windowManagerPatience);
+      if (CompositorBlendsNow() && !Framed(dpy, window->xid)) {
+        // A window manager that frames nothing (XWayland's) shows no window without a shape.
+        XShapeCombineMask(dpy, window->xid, ShapeBounding, 0, 0, None, ShapeSet);
+      }
     }
   }
   // A newly shown window is the active one and gets the keyboard.
