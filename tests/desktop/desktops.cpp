@@ -124,7 +124,7 @@ class XvfbDesktop : public Desktop {
     if (on) {
       AwaitCompositor(before);
     } else {
-      WaitFor([this] { return !CompositorRuns(display_); }, 20s, "the compositor to stop");
+      WaitFor([this] { return !CompositorRuns(display_); }, 60s, "the compositor to stop");
     }
   }
 
@@ -132,12 +132,12 @@ class XvfbDesktop : public Desktop {
   // painted the screen anew (or, on a screen that looks the same composited, within a bound) and holds the
   // redirection, which programs starting then see.
   void AwaitCompositor(const testsupport::Screenshot& before) {
-    WaitFor([this] { return CompositorRuns(display_); }, 30s, "the compositor");
+    WaitFor([this] { return CompositorRuns(display_); }, 120s, "the compositor");
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     while (Capture().pixels == before.pixels && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(50ms);
     }
-    WaitFor([this] { return RedirectionHeld(display_); }, 30s, "the compositor to redirect the windows");
+    WaitFor([this] { return RedirectionHeld(display_); }, 120s, "the compositor to redirect the windows");
   }
 
   // A window manager, which may be a compositing one too.
@@ -145,7 +145,7 @@ class XvfbDesktop : public Desktop {
     const testsupport::Screenshot before = Capture();
     processes_.push_back(std::make_unique<Process>(command));
     const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
-    WaitFor([&] { return ManagesWindows(display_, probe); }, 60s, "the window manager");
+    WaitFor([&] { return ManagesWindows(display_, probe); }, 120s, "the window manager");
     XDestroyWindow(display_, probe);
     XSync(display_, False);
     if (composites) {
@@ -257,7 +257,7 @@ class WaylandDesktop : public Desktop {
           std::ifstream file(announced);
           return std::getline(file, wayland_) && std::getline(file, display_) && std::getline(file, xauthority_);
         },
-        60s, "the compositor to announce its displays");
+        120s, "the compositor to announce its displays");
     // XWayland lets in its own user only.
     WaitFor(
         [&] {
@@ -265,7 +265,7 @@ class WaylandDesktop : public Desktop {
                           "XAUTHORITY=" + xauthority_, "xhost", "+si:localuser:root"})
                      .WaitForExit(10s) == 0;
         },
-        60s, "XWayland to let root in");
+        120s, "XWayland to let root in");
     setenv("DISPLAY", display_.c_str(), 1);
   }
 
