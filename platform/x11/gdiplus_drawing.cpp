@@ -31,7 +31,8 @@ int ToXJoin(GpLineJoin join) {
 
 // GDI+ draws a thin pen as a one-pixel line; width 0 would be X's thin
 // line, which ignores joins, so the width is never less than one.
-int LineWidth(REAL width) { return width < 1.5f ? 1 : static_cast<int>(std::lround(std::min(width, 4096.0f))); }
+// Written so that a NaN width draws the thinnest line rather than reach a conversion.
+int LineWidth(REAL width) { return !(width >= 1.5f) ? 1 : static_cast<int>(std::lround(std::min(width, 4096.0f))); }
 
 XPoint ToXPoint(double x, double y) {
   return XPoint{static_cast<short>(std::lround(x)), static_cast<short>(std::lround(y))};
