@@ -321,6 +321,14 @@ std::unique_ptr<Desktop> Fluxbox() {
   return desktop;
 }
 
+std::unique_ptr<Desktop> KwinX11() {
+  // Settings of its own: two KWins sharing one home's settings can disturb each other's start.
+  auto desktop = std::make_unique<XvfbDesktop>();
+  desktop->StartWindowManager({"env", "HOME=" + desktop->Home(), "dbus-run-session", "--", "kwin_x11", "--replace"},
+                              true);
+  return desktop;
+}
+
 std::unique_ptr<Desktop> I3() {
   // No bar and no first-start wizard.
   auto desktop = std::make_unique<XvfbDesktop>();
@@ -361,7 +369,7 @@ const std::vector<DesktopEntry>& Desktops() {
       {{"mutter", false, false, true},
        [] { return WithWindowManager({"dbus-run-session", "--", "mutter", "--x11", "--replace"}, true); }},
       {{"kwin_x11", false, false, true},
-       [] { return WithWindowManager({"dbus-run-session", "--", "kwin_x11", "--replace"}, true); }},
+       KwinX11},
       {{"picom", false, true, true},
        [] { return OverBusyTerminal({"picom", "--backend", "xrender", "--config", "/dev/null"}); }},
       {{"xcompmgr", false, false, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
