@@ -71,6 +71,16 @@ class WindowTest : public testing::Test {
     return message.message;
   }
 
+  // Once both connections are synced, reads what the server has sent, up to a quit posted now.
+  void ReadUpToQuit() {
+    XSync(observer_, False);
+    XSync(x11::Connection(), False);
+    delivered.clear();
+    PostQuitMessage(0);
+    MSG quit{};
+    EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+  }
+
   std::string className_;
   HWND window_ = nullptr;
   Display* observer_ = nullptr;
@@ -172,12 +182,7 @@ TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
   XDestroyWindow(observer_, window_->xid);
-  XSync(observer_, False);
-  XSync(x11::Connection(), False);
-  delivered.clear();
-  PostQuitMessage(0);
-  MSG quit{};
-  EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+  ReadUpToQuit();
   EXPECT_EQ(Messages(), std::vector<UINT>{WM_DESTROY});
   EXPECT_FALSE(x11::IsLiveWindow(window_));
 }
@@ -294,15 +299,11 @@ TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandl
   for (const auto& step : steps) {
     const Window before = window_->xid;
     XSetSelectionOwner(observer_, selection, step.owner, CurrentTime);
-    XSync(observer_, False);
-    XSync(x11::Connection(), False);
-    delivered.clear();
-    PostQuitMessage(0);
-    MSG quit{};
-    EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+    ReadUpToQuit();
     // Its old X window's DestroyNotify, read with the quit, destroyed nothing.
     XSync(x11::Connection(), False);
     PostQuitMessage(0);
+    MSG quit{};
     EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
     EXPECT_EQ(Messages(), std::vector<UINT>{});
     ASSERT_TRUE(x11::IsLiveWindow(window_));
