@@ -29,14 +29,19 @@ int ToXJoin(GpLineJoin join) {
   }
 }
 
-// GDI+ draws a thin pen as a one-pixel line; width 0 would be X's thin
-// line, which ignores joins, so the width is never less than one.
-// Written so that a NaN width draws the thinnest line rather than reach a conversion.
-int LineWidth(REAL width) { return !(width >= 1.5f) ? 1 : static_cast<int>(std::lround(std::min(width, 4096.0f))); }
+// A pen that rounds to one pixel or less is drawn as X's thin line (width
+// 0): one pixel wide, without joins, as GDI draws such a pen on Windows and
+// under Wine, and far cheaper for the server than a wide line of width 1.
+// Wider pens are wide lines, whose joins follow the pen's. Written so that
+// a NaN width draws the thinnest line rather than reach a conversion.
+int LineWidth(REAL width) { return !(width >= 1.5f) ? 0 : static_cast<int>(std::lround(std::min(width, 4096.0f))); }
 
-XPoint ToXPoint(double x, double y) {
-  return XPoint{static_cast<short>(std::lround(x)), static_cast<short>(std::lround(y))};
-}
+// To the nearest pixel, halves away from zero; the point lies within the square.
+short Round(double value) { return static_cast<short>(value + (value < 0 ? -0.5 : 0.5)); }
+
+XPoint ToXPoint(double x, double y) { return XPoint{Round(x), Round(y)}; }
+
+bool Inside(double x, double y) { return std::fabs(x) <= reach && std::fabs(y) <= reach; }
 
 // The fractions of the segment from a to b inside the square (Liang-Barsky):
 // false if none of it is.
@@ -86,8 +91,9 @@ void Convert(const GpPointF* points, INT count, Runs& runs) {
   bool open = false;
   for (INT i = 0; i + 1 < count; ++i) {
     const double ax = points[i].X, ay = points[i].Y, bx = points[i + 1].X, by = points[i + 1].Y;
-    double t0 = 0, t1 = 0, u0 = 0, u1 = 0;
-    if (!Clip(ax, ay, bx, by, t0, t1) || !Clip(bx, by, ax, ay, u0, u1)) {
+    // A segment with both ends in the square is all of it, as clipping would find.
+    double t0 = 0, t1 = 1, u0 = 0, u1 = 1;
+    if (!(Inside(ax, ay) && Inside(bx, by)) && (!Clip(ax, ay, bx, by, t0, t1) || !Clip(bx, by, ax, ay, u0, u1))) {
       open = false;
       continue;
     }

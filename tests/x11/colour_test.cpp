@@ -5,6 +5,7 @@
 //   x11_colour_test DEPTH
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -76,11 +77,15 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
   const struct {
     REAL width;
     int rows;
-  } widths[] = {{0.3f, 1}, {1.2f, 1}, {1.6f, 2}, {2.6f, 3}, {9.0f, 9}};
+  } widths[] = {{0.3f, 1}, {1.2f, 1}, {NAN, 1}, {1.6f, 2}, {2.6f, 3}, {9.0f, 9}};
+  // A pen of about one pixel draws like GDI's one-pixel pen: one pixel in every column even on a slant,
+  // where a wide line of width 1 puts two in some.
+  const GpPointF slant[] = {{40, 20}, {280, 80}};
   for (const auto& [width, rows] : widths) {
     GdipGraphicsClear(graphics, 0xFFFFFFFF);
     GdipSetPenWidth(pen, width);
     GdipDrawLines(graphics, pen, line, 2);
+    GdipDrawLines(graphics, pen, slant, 2);
     XSync(x11::Connection(), False);
     const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
     int drawn = 0;
@@ -89,6 +94,13 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
       EXPECT_EQ(shot.At(38, y), testsupport::white) << "width " << width << ": a flat end stops at its point";
     }
     EXPECT_EQ(drawn, rows) << "width " << width;
+    for (int x = 42; rows == 1 && x < 278; ++x) {
+      int inColumn = 0;
+      for (int y = 0; y < 100; ++y) {
+        inColumn += shot.At(x, y) == testsupport::magenta;
+      }
+      ASSERT_EQ(inColumn, 1) << "width " << width << " at x=" << x;
+    }
   }
   GdipSetPenColor(pen, 0x80FF00FF);
   GdipGraphicsClear(graphics, 0xFFFFFFFF);
