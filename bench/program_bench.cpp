@@ -11,12 +11,17 @@
 //   program_bench [picom] instructions NAME=PROGRAM...
 //                                                  per program, a row: the instructions the whole process
 //                                                  runs per frame, counted by callgrind (median of frames)
-//   program_bench fill RUNS                        the X server's CPU for one fill of the whole root
+//   program_bench fill RUNS                        the X server's CPU for one fill of the whole root: one
+//                                                  every pause, as a clearing frame does it, and back to back
+//   program_bench pause RUNS                       the CPU a process spends on nothing but the pause, per frame
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +46,9 @@ constexpr int screenHeight = 1080;
 constexpr int measuredFrames = 20;
 constexpr int countedFrames = 12;
 constexpr int fillsPerRun = 200;
+constexpr auto framePause = 500ms;
+// A frame's reports all come within this of its first; the next frame is a pause away.
+constexpr auto frameReports = 250ms;
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -82,15 +90,16 @@ class Observer {
   bool CompositorRuns() { return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_WM_CM_S0", False)) != None; }
 
   // Waits for the next drawing of the figure: damage that lies where the
-  // figure can reach and nowhere else. The reports a frame causes arrive
-  // together; the first one times the frame and the rest are passed over.
+  // figure can reach and nowhere else. The first report of a frame times
+  // it; the rest, however they are spread, are passed over.
   Clock::time_point WaitForFigure() {
     for (;;) {
       XEvent event = Next();
-      if (event.type == damageEvent_ + XDamageNotify && InFigureArea(reinterpret_cast<XDamageNotifyEvent*>(&event)->area)) {
-        const Clock::time_point seen = Clock::now();
+      if (event.type == damageEvent_ + XDamageNotify && InFigureArea(reinterpret_cast<XDamageNotifyEvent*>(&event)->area) &&
+          Clock::now() - lastFigure_ > frameReports) {
+        lastFigure_ = Clock::now();
         DrainDamage(5ms);
-        return seen;
+        return lastFigure_;
       }
     }
   }
@@ -133,6 +142,7 @@ class Observer {
 
   Display* display_;
   int damageEvent_ = 0;
+  Clock::time_point lastFigure_;
 };
 
 // A server of a run's own, watched, with picom compositing on it if asked.
@@ -187,15 +197,15 @@ std::vector<double> MeasureOnce(const std::string& program, bool composited) {
   const Clock::time_point dismissed = Clock::now();
   run[dismissToFirstFrame] = Milliseconds(desktop.observer.WaitForFigure() - dismissed);
 
-  desktop.observer.WaitForFigure();
-  const Clock::time_point first = Clock::now();
+  const Clock::time_point first = desktop.observer.WaitForFigure();
   const double programBefore = testsupport::CpuMilliseconds(process->Pid());
   const double serverBefore = testsupport::CpuMilliseconds(desktop.server.Pid());
   const double compositorBefore = desktop.CompositorCpu();
+  Clock::time_point last = first;
   for (int i = 0; i < measuredFrames; ++i) {
-    desktop.observer.WaitForFigure();
+    last = desktop.observer.WaitForFigure();
   }
-  run[frameOverhead] = Milliseconds(Clock::now() - first) / measuredFrames - 500;
+  run[frameOverhead] = Milliseconds(last - first - measuredFrames * framePause) / measuredFrames;
   run[programCpu] = (testsupport::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
   run[serverCpu] = (testsupport::CpuMilliseconds(desktop.server.Pid()) - serverBefore) / measuredFrames;
   run[compositorCpu] = (desktop.CompositorCpu() - compositorBefore) / measuredFrames;
@@ -274,8 +284,9 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
 }
 
 // One fill of the whole root, as a program that clears the bare screen does
-// it, waited for each time.
-double ServerCpuPerFill() {
+// it, waited for each time: after a pause each, as in a frame, when the
+// screen's memory has left the caches, or back to back, when it has not.
+double ServerCpuPerFill(Clock::duration pause, int fills) {
   const testsupport::XvfbServer server(screenWidth, screenHeight);
   Display* display = XOpenDisplay(server.Display().c_str());
   const Window root = DefaultRootWindow(display);
@@ -283,16 +294,37 @@ double ServerCpuPerFill() {
   values.subwindow_mode = IncludeInferiors;
   const GC gc = XCreateGC(display, root, GCSubwindowMode, &values);
   XSync(display, False);
-  const double before = testsupport::CpuMilliseconds(server.Pid());
-  for (int i = 0; i < fillsPerRun; ++i) {
+  double cpu = 0;
+  for (int i = 0; i < fills; ++i) {
+    std::this_thread::sleep_for(pause);
+    const double before = testsupport::CpuMilliseconds(server.Pid());
     XSetForeground(display, gc, i % 2 == 0 ? 0xff00ff : 0x000000);
     XFillRectangle(display, root, gc, 0, 0, screenWidth, screenHeight);
     XSync(display, False);
+    cpu += testsupport::CpuMilliseconds(server.Pid()) - before;
   }
-  const double perFill = (testsupport::CpuMilliseconds(server.Pid()) - before) / fillsPerRun;
   XFreeGC(display, gc);
   XCloseDisplay(display);
-  return perFill;
+  return cpu / fills;
+}
+
+// A process that does nothing but the frames' pause, over as many frames as
+// the programs are measured for: what a wake-up alone costs on this machine.
+double CpuPerPause() {
+  const pid_t child = fork();
+  if (child == 0) {
+    for (;;) {
+      const timespec pause{0, std::chrono::nanoseconds(framePause).count()};
+      clock_nanosleep(CLOCK_REALTIME, 0, &pause, nullptr);
+    }
+  }
+  std::this_thread::sleep_for(framePause);
+  const double before = testsupport::CpuMilliseconds(child);
+  std::this_thread::sleep_for(measuredFrames * framePause);
+  const double perPause = (testsupport::CpuMilliseconds(child) - before) / measuredFrames;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return perPause;
 }
 
 }  // namespace
@@ -303,12 +335,15 @@ int main(int argc, char** argv) {
   if (composited) {
     args.erase(args.begin());
   }
-  if (args.size() == 2 && args[0] == "fill" && !composited) {
-    std::vector<double> fills;
+  if (args.size() == 2 && (args[0] == "fill" || args[0] == "pause") && !composited) {
+    std::vector<double> paced, backToBack;
     for (int i = 0; i < std::stoi(args[1]); ++i) {
-      fills.push_back(ServerCpuPerFill());
+      paced.push_back(args[0] == "fill" ? ServerCpuPerFill(framePause, measuredFrames) : CpuPerPause());
+      if (args[0] == "fill") {
+        backToBack.push_back(ServerCpuPerFill(0ms, fillsPerRun));
+      }
     }
-    std::printf("%.3f\n", Median(fills));
+    std::printf(args[0] == "fill" ? "%.3f %.3f\n" : "%.3f\n", Median(paced), backToBack.empty() ? 0 : Median(backToBack));
     return 0;
   }
   std::vector<Program> programs;
@@ -318,7 +353,7 @@ int main(int argc, char** argv) {
   }
   if (programs.empty() || args[1].find('=') == std::string::npos) {
     std::fprintf(stderr, "usage: %s [picom] RUNS NAME=PROGRAM...\n       %s [picom] instructions NAME=PROGRAM...\n"
-                 "       %s fill RUNS\n", argv[0], argv[0], argv[0]);
+                 "       %s fill RUNS\n       %s pause RUNS\n", argv[0], argv[0], argv[0], argv[0]);
     return 2;
   }
   if (args[0] == "instructions") {

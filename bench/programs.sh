@@ -57,8 +57,14 @@ profile() {
   "$bench" "$runs" "${pairs[@]}"
   "$bench" picom "$runs" "${pairs[@]}"
   echo
-  echo "Reference: one XFillRectangle of the whole 1920x1080 root on a bare server costs the X server"
-  echo "$("$bench" fill "$runs") ms of CPU (\`program_bench fill $runs\`: median of $runs runs of 200 fills, each waited for)."
+  read -r paced backToBack < <("$bench" fill "$runs")
+  echo "References, medians of $runs runs:"
+  echo
+  echo "- One XFillRectangle of the whole 1920x1080 root on a bare server costs the X server $paced ms of CPU"
+  echo "  when it comes after a 500 ms pause, as a clearing frame's does (20 fills), and $backToBack ms back to"
+  echo "  back (200 fills), while the screen's memory stays in the caches (\`program_bench fill $runs\`)."
+  echo "- A process that does nothing but sleep 500 ms at a time spends $("$bench" pause "$runs") ms of CPU on each"
+  echo "  pause: the cost of waking up alone on this machine (\`program_bench pause $runs\`)."
   echo
   echo "## Where the X server's time goes"
   echo
