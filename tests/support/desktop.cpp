@@ -1,6 +1,5 @@
 #include "tests/support/desktop.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -87,30 +86,6 @@ Window FindBelow(Display* display, Window window, const char* name, const char* 
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
   const ErrorsIgnored errorsIgnored(display);
   return FindBelow(display, DefaultRootWindow(display), name, windowClass);
-}
-
-bool WindowManagerRuns(Display* display) {
-  const ErrorsIgnored errorsIgnored(display);
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  const auto named = [&](Window window) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    Window value = None;
-    if (XGetWindowProperty(display, window, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        count == 1) {
-      value = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-    }
-    if (data != nullptr) {
-      XFree(data);
-    }
-    return value;
-  };
-  const Window wm = named(DefaultRootWindow(display));
-  return wm != None && named(wm) == wm;
 }
 
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit) {

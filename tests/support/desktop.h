@@ -13,10 +13,6 @@ namespace testsupport {
 // below the root (a window manager frames what it manages); or None.
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass);
 
-// Whether a window manager runs, as EWMH tells: the root's
-// _NET_SUPPORTING_WM_CHECK window names itself.
-bool WindowManagerRuns(Display* display);
-
 // Whether the window is a program's main window: one of class "test".
 bool IsMainWindow(Display* display, Window window);
 
