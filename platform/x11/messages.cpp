@@ -44,14 +44,9 @@ void QueueEvent(const XEvent& event) {
       }
       return;
     }
-    case DestroyNotify: {
-      // Another client destroyed the window: it is gone for the program too.
-      const HWND window = FindWindow(event.xdestroywindow.window);
-      if (window != nullptr) {
-        WindowDestroyed(window);
-      }
+    case DestroyNotify:
+      XWindowDestroyed(event.xdestroywindow.window);
       return;
-    }
     default:
       FollowScreen(event);
       return;

@@ -5,6 +5,7 @@
 #include <X11/extensions/shape.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ struct WindowClass {
 
 std::vector<WindowClass> classes;
 HandleTable<HWND__> windows;
+
+// X windows of ours replaced by new ones, until the server reports them
+// gone: input already on its way to one still belongs to its handle.
+struct Retired {
+  Window xid;
+  HWND window;
+};
+std::vector<Retired> retired;
 
 constexpr WORD firstClassAtom = 0xC000;
 
@@ -154,6 +163,8 @@ void Destroy(HWND window, bool xWindowLives) {
   }
   window->procedure(window, WM_DESTROY, 0, 0);
   ThreadQueue().Forget(window);
+  retired.erase(std::remove_if(retired.begin(), retired.end(), [window](const Retired& old) { return old.window == window; }),
+                retired.end());
   const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
   if (destroyed != nullptr && xWindowLives) {
     // Another client may destroy it first.
@@ -165,7 +176,11 @@ void Destroy(HWND window, bool xWindowLives) {
 }  // namespace
 
 HWND FindWindow(Window xid) {
-  return windows.FindIf([xid](const HWND__& window) { return window.xid == xid; });
+  if (const HWND window = windows.FindIf([xid](const HWND__& window) { return window.xid == xid; })) {
+    return window;
+  }
+  const auto old = std::find_if(retired.begin(), retired.end(), [xid](const Retired& r) { return r.xid == xid; });
+  return old != retired.end() ? old->window : nullptr;
 }
 
 bool IsLiveWindow(HWND window) { return windows.Contains(window); }
@@ -178,6 +193,7 @@ void RenewWindows() {
       ErrorTrap trap;
       XDestroyWindow(dpy, window.xid);
     }
+    retired.push_back(Retired{window.xid, &window});
     window.xid = CreateXWindow(dpy, window.look);
     if (window.visible) {
       window.visible = false;
@@ -188,7 +204,17 @@ void RenewWindows() {
 
 void DestroyWindow(HWND window) { Destroy(window, true); }
 
-void WindowDestroyed(HWND window) { Destroy(window, false); }
+void XWindowDestroyed(Window xid) {
+  const auto old = std::find_if(retired.begin(), retired.end(), [xid](const Retired& r) { return r.xid == xid; });
+  if (old != retired.end()) {
+    retired.erase(old);
+    return;
+  }
+  // Another client destroyed the window: it is gone for the program too.
+  if (const HWND window = FindWindow(xid)) {
+    Destroy(window, false);
+  }
+}
 
 }  // namespace x11
 

@@ -29,19 +29,20 @@ struct HWND__ {
 
 namespace x11 {
 
-// The live window behind an X window id, or null.
+// The live window behind an X window id, or one it had until it was renewed; null if none.
 HWND FindWindow(Window xid);
 bool IsLiveWindow(HWND window);
 
 // Gives every window a new X window of the screen's current mode, shown as
-// the old one was; the handles stay. The old X window's DestroyNotify no
-// longer names a window of ours.
+// the old one was; the handles stay.
 void RenewWindows();
 
 // Sends WM_DESTROY and then removes the window and its X window.
 void DestroyWindow(HWND window);
 
-// The same for a window whose X window another client has destroyed.
-void WindowDestroyed(HWND window);
+// The server reports an X window gone: a renewed window's old one ends
+// nothing; a window of ours another client destroyed is destroyed, as by
+// DestroyWindow but for its X window.
+void XWindowDestroyed(Window xid);
 
 }  // namespace x11

@@ -285,7 +285,8 @@ TEST_F(WindowTest, F4WithoutAltAndOtherMessagesAreIgnored) {
 
 // The observer stands in for a compositing manager that starts and then
 // stops: the handle stays and lives on, its X window is replaced by one of
-// the visual each mode shows through, and the old one's end is no end of it.
+// the visual each mode shows through, a key released on the old one as it
+// goes still counts, and the old one's end is no end of it.
 TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandle) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
@@ -299,7 +300,18 @@ TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandl
   for (const auto& step : steps) {
     const Window before = window_->xid;
     XSetSelectionOwner(observer_, selection, step.owner, CurrentTime);
-    ReadUpToQuit();
+    XEvent key{};
+    key.xkey = XKeyEvent{KeyRelease, 0, True, observer_, before, DefaultRootWindow(observer_), None, CurrentTime,
+                         0, 0, 0, 0, 0, XKeysymToKeycode(observer_, XK_Escape), True};
+    XSendEvent(observer_, before, False, KeyReleaseMask, &key);
+    XSync(observer_, False);
+    XSync(x11::Connection(), False);
+    delivered.clear();
+    PostQuitMessage(0);
+    while (Pump() != WM_QUIT) {
+    }
+    EXPECT_EQ(Messages(), std::vector<UINT>{WM_KEYUP});
+    delivered.clear();
     // Its old X window's DestroyNotify, read with the quit, destroyed nothing.
     XSync(x11::Connection(), False);
     PostQuitMessage(0);
