@@ -2,6 +2,8 @@
 // of each run's own, bare or with picom compositing. The X server's damage
 // reports time the frames: on the root window, and on every window created,
 // the overlay that the program draws through under a compositor among them.
+// CPU is measured over as many frames again, counted by the program's
+// pauses, with no damage reported, so that it is what the frames cost.
 // Runs alternate between the programs given, so that whatever else the
 // machine does weighs on each alike.
 //
@@ -13,7 +15,8 @@
 //                                                  runs per frame, counted by callgrind (median of frames)
 //   program_bench fill RUNS                        the X server's CPU for one fill of the whole root: one
 //                                                  every pause, as a clearing frame does it, and back to back
-//   program_bench pause RUNS                       the CPU a process spends on nothing but the pause, per frame
+//   program_bench pause RUNS                       the CPU a process spends per pause on nothing but the
+//                                                  pause, and on the pause and one small request
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
@@ -29,6 +32,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,7 +68,7 @@ class Observer {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     int error = 0;
     XDamageQueryExtension(display_, &damageEvent_, &error);
-    XDamageCreate(display_, DefaultRootWindow(display_), XDamageReportRawRectangles);
+    Watch(DefaultRootWindow(display_));
     XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
     XSync(display_, False);
   }
@@ -104,6 +108,19 @@ class Observer {
     }
   }
 
+  // Stops or starts again the damage reports, so that what the frames cost the server can be measured
+  // without them; windows created meanwhile are watched from the next event on.
+  void Report(bool on) {
+    for (auto& [window, damage] : watched_) {
+      if (on) {
+        damage = XDamageCreate(display_, window, XDamageReportRawRectangles);
+      } else {
+        XDamageDestroy(display_, damage);
+      }
+    }
+    XSync(display_, False);
+  }
+
   void Key(KeySym keysym, bool press) {
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), press ? True : False, CurrentTime);
     XSync(display_, False);
@@ -135,14 +152,17 @@ class Observer {
     XEvent event;
     XNextEvent(display_, &event);
     if (event.type == CreateNotify) {
-      XDamageCreate(display_, event.xcreatewindow.window, XDamageReportRawRectangles);
+      Watch(event.xcreatewindow.window);
     }
     return event;
   }
 
+  void Watch(Window window) { watched_.emplace_back(window, XDamageCreate(display_, window, XDamageReportRawRectangles)); }
+
   Display* display_;
   int damageEvent_ = 0;
   Clock::time_point lastFigure_;
+  std::vector<std::pair<Window, Damage>> watched_;
 };
 
 // A server of a run's own, watched, with picom compositing on it if asked.
@@ -198,18 +218,24 @@ std::vector<double> MeasureOnce(const std::string& program, bool composited) {
   run[dismissToFirstFrame] = Milliseconds(desktop.observer.WaitForFigure() - dismissed);
 
   const Clock::time_point first = desktop.observer.WaitForFigure();
-  const double programBefore = testsupport::CpuMilliseconds(process->Pid());
-  const double serverBefore = testsupport::CpuMilliseconds(desktop.server.Pid());
-  const double compositorBefore = desktop.CompositorCpu();
   Clock::time_point last = first;
   for (int i = 0; i < measuredFrames; ++i) {
     last = desktop.observer.WaitForFigure();
   }
   run[frameOverhead] = Milliseconds(last - first - measuredFrames * framePause) / measuredFrames;
+
+  // The CPU over as many frames, counted by the program's pauses, with no damage reported.
+  desktop.observer.Report(false);
+  process->WaitForPauses(1, 5s);
+  const double programBefore = testsupport::CpuMilliseconds(process->Pid());
+  const double serverBefore = testsupport::CpuMilliseconds(desktop.server.Pid());
+  const double compositorBefore = desktop.CompositorCpu();
+  process->WaitForPauses(measuredFrames, 60s);
   run[programCpu] = (testsupport::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
   run[serverCpu] = (testsupport::CpuMilliseconds(desktop.server.Pid()) - serverBefore) / measuredFrames;
   run[compositorCpu] = (desktop.CompositorCpu() - compositorBefore) / measuredFrames;
   run[peakKiB] = static_cast<double>(testsupport::ProcessStatusKiB(process->Pid(), "VmHWM"));
+  desktop.observer.Report(true);
 
   // Release a key right after a frame was drawn: the next whole frame runs before the release is read.
   desktop.observer.Key(XK_Escape, true);
@@ -309,16 +335,25 @@ double ServerCpuPerFill(Clock::duration pause, int fills) {
 }
 
 // A process that does nothing but the frames' pause, over as many frames as
-// the programs are measured for: what a wake-up alone costs on this machine.
-double CpuPerPause() {
+// the programs are measured for, or that also sends one small request to an
+// X server after each: what waking up costs on this machine, the least that
+// any program drawing once a pause can spend.
+double CpuPerPause(bool drawing) {
+  const std::optional<testsupport::XvfbServer> server =
+      drawing ? std::make_optional<testsupport::XvfbServer>(screenWidth, screenHeight) : std::nullopt;
   const pid_t child = fork();
   if (child == 0) {
+    Display* display = server ? XOpenDisplay(server->Display().c_str()) : nullptr;
     for (;;) {
       const timespec pause{0, std::chrono::nanoseconds(framePause).count()};
       clock_nanosleep(CLOCK_REALTIME, 0, &pause, nullptr);
+      if (display != nullptr) {
+        XFillRectangle(display, DefaultRootWindow(display), DefaultGC(display, DefaultScreen(display)), 0, 0, 1, 1);
+        XFlush(display);
+      }
     }
   }
-  std::this_thread::sleep_for(framePause);
+  std::this_thread::sleep_for(2 * framePause);
   const double before = testsupport::CpuMilliseconds(child);
   std::this_thread::sleep_for(measuredFrames * framePause);
   const double perPause = (testsupport::CpuMilliseconds(child) - before) / measuredFrames;
@@ -336,14 +371,14 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
   }
   if (args.size() == 2 && (args[0] == "fill" || args[0] == "pause") && !composited) {
-    std::vector<double> paced, backToBack;
+    // Two references each: after a pause and back to back, or pausing alone and pausing and drawing.
+    std::vector<double> first, second;
     for (int i = 0; i < std::stoi(args[1]); ++i) {
-      paced.push_back(args[0] == "fill" ? ServerCpuPerFill(framePause, measuredFrames) : CpuPerPause());
-      if (args[0] == "fill") {
-        backToBack.push_back(ServerCpuPerFill(0ms, fillsPerRun));
-      }
+      const bool fill = args[0] == "fill";
+      first.push_back(fill ? ServerCpuPerFill(framePause, measuredFrames) : CpuPerPause(false));
+      second.push_back(fill ? ServerCpuPerFill(0ms, fillsPerRun) : CpuPerPause(true));
     }
-    std::printf(args[0] == "fill" ? "%.3f %.3f\n" : "%.3f\n", Median(paced), backToBack.empty() ? 0 : Median(backToBack));
+    std::printf("%.3f %.3f\n", Median(first), Median(second));
     return 0;
   }
   std::vector<Program> programs;

@@ -46,11 +46,11 @@ profile() {
   echo "## Time and memory"
   echo
   echo "Each run on a virtual 1920x1080 X server of its own, with no window manager, bare or with picom"
-  echo "(\`--backend xrender\`). Frames are timed by the server's damage reports, CPU time by the scheduler's"
-  echo "accounting (/proc/PID/schedstat deltas over 20 frames, divided by 20), memory by VmHWM. Medians of"
-  echo "$runs runs; the runs alternate between the builds. The timings are noisy on a shared machine; the"
-  echo "X server's CPU includes answering the damage reports that time the frames, and under picom the"
-  echo "compositing that picom asks of it."
+  echo "(\`--backend xrender\`). Frames are timed by the server's damage reports over 20 frames. CPU time is"
+  echo "the scheduler's accounting (/proc/PID/schedstat deltas) over 20 further frames, counted by the"
+  echo "program's pauses with the damage reports stopped, divided by 20; memory is VmHWM. Medians of"
+  echo "$runs runs; the runs alternate between the builds. The timings are noisy on a shared machine;"
+  echo "under picom the X server's CPU includes the compositing that picom asks of it."
   echo
   echo "| program | build | overhead beyond the 500 ms pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | picom CPU per frame (ms) | peak resident memory (KiB) | start to notice (ms) | dismissal to first frame (ms) | key release to exit (ms) |"
   echo "|---|---|---|---|---|---|---|---|---|---|"
@@ -63,8 +63,10 @@ profile() {
   echo "- One XFillRectangle of the whole 1920x1080 root on a bare server costs the X server $paced ms of CPU"
   echo "  when it comes after a 500 ms pause, as a clearing frame's does (20 fills), and $backToBack ms back to"
   echo "  back (200 fills), while the screen's memory stays in the caches (\`program_bench fill $runs\`)."
-  echo "- A process that does nothing but sleep 500 ms at a time spends $("$bench" pause "$runs") ms of CPU on each"
-  echo "  pause: the cost of waking up alone on this machine (\`program_bench pause $runs\`)."
+  read -r sleeping drawing < <("$bench" pause "$runs")
+  echo "- A process that does nothing but sleep 500 ms at a time spends $sleeping ms of CPU on each pause, the"
+  echo "  cost of waking up on this machine; one that also sends an X server one small request after each"
+  echo "  spends $drawing ms, the least any program drawing once a pause can (\`program_bench pause $runs\`)."
   echo
   echo "## Where the X server's time goes"
   echo

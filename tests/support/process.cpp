@@ -79,7 +79,6 @@ bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
   constexpr int clockNanosleep = 230;
   const std::string proc = "/proc/" + std::to_string(pid_);
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  long lastWrites = -1;
   while (count > 0 && std::chrono::steady_clock::now() < deadline && Running()) {
     std::ifstream syscall(proc + "/syscall");
     int number = -1;
@@ -91,9 +90,9 @@ bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
         io >> writes;
       }
     }
-    if (number == clockNanosleep && writes != lastWrites) {
+    if (number == clockNanosleep && writes != writesAtLastPause_) {
       --count;
-      lastWrites = writes;
+      writesAtLastPause_ = writes;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

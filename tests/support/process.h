@@ -21,8 +21,9 @@ class Process {
   // The exit code, or nothing if it is still running after `limit`; -signal if a signal ended it.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit);
   bool Running();
-  // Waits up to `limit` until the program has been seen in `count` pauses (Sleep), one under way among
-  // them; each frame makes one before it draws the figure. False if it has not, or has ended.
+  // Waits up to `limit` until the program has been seen in `count` pauses (Sleep) not seen by an earlier
+  // call, one under way among them; each frame makes one before it draws the figure. False if it has not,
+  // or has ended.
   bool WaitForPauses(int count, std::chrono::milliseconds limit);
   std::string Stdout() const;
   std::string Stderr() const;
@@ -31,6 +32,8 @@ class Process {
  private:
   pid_t pid_ = -1;
   std::optional<int> status_;
+  // The program's count of writes when it was last seen in a new pause.
+  long writesAtLastPause_ = -1;
   std::string stdoutPath_;
   std::string stderrPath_;
 };
