@@ -372,7 +372,7 @@ const std::vector<DesktopEntry>& Desktops() {
        KwinX11},
       {{"picom", false, true, true},
        [] { return OverBusyTerminal({"picom", "--backend", "xrender", "--config", "/dev/null"}); }},
-      {{"xcompmgr", false, false, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
+      {{"xcompmgr", false, true, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
       {{"xfwm4", false, true, true}, Xfwm4},
       {{"sway", true, false, true},
        [] {
