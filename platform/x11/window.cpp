@@ -163,8 +163,8 @@ void Destroy(HWND window, bool xWindowLives) {
   }
   window->procedure(window, WM_DESTROY, 0, 0);
   ThreadQueue().Forget(window);
-  retired.erase(std::remove_if(retired.begin(), retired.end(), [window](const Retired& old) { return old.window == window; }),
-                retired.end());
+  const auto itsOwn = [window](const Retired& old) { return old.window == window; };
+  retired.erase(std::remove_if(retired.begin(), retired.end(), itsOwn), retired.end());
   const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
   if (destroyed != nullptr && xWindowLives) {
     // Another client may destroy it first.
