@@ -14,10 +14,6 @@
 namespace x11 {
 namespace {
 
-// Far coordinates are cut to this square, well inside the 16-bit range of
-// the protocol, so that even a wide line's outline stays representable.
-constexpr double reach = 16384;
-
 int ToXJoin(GpLineJoin join) {
   switch (join) {
     case LineJoinBevel:
@@ -41,7 +37,8 @@ short Round(double value) { return static_cast<short>(value + (value < 0 ? -0.5 
 
 XPoint ToXPoint(double x, double y) { return XPoint{Round(x), Round(y)}; }
 
-bool Inside(double x, double y) { return std::fabs(x) <= reach && std::fabs(y) <= reach; }
+// Whether the point lies in the square of the screen's reach (coordinateReach), which far segments are cut to.
+bool Inside(double x, double y) { return std::fabs(x) <= coordinateReach && std::fabs(y) <= coordinateReach; }
 
 // The fractions of the segment from a to b inside the square (Liang-Barsky):
 // false if none of it is.
@@ -51,7 +48,7 @@ bool Clip(double ax, double ay, double bx, double by, double& t0, double& t1) {
   const double dx = bx - ax;
   const double dy = by - ay;
   const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {ax + reach, reach - ax, ay + reach, reach - ay};
+  const double q[4] = {ax + coordinateReach, coordinateReach - ax, ay + coordinateReach, coordinateReach - ay};
   for (int i = 0; i < 4; ++i) {
     if (p[i] == 0) {
       if (q[i] < 0) {

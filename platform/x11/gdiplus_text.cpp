@@ -21,9 +21,9 @@ std::string ToLatin1(const WCHAR* text) {
   return latin1;
 }
 
-// The coordinate in whole pixels, a far or missing one cut to the edge of the protocol's range.
+// The coordinate in whole pixels, a far or missing one cut to the screen's reach.
 int ToXCoordinate(REAL value) {
-  constexpr REAL limit = 16384;
+  constexpr REAL limit = coordinateReach;
   return static_cast<int>(std::lround(std::isnan(value) ? 0 : std::clamp(value, -limit, limit)));
 }
 

@@ -42,10 +42,6 @@ struct Screen {
 
 HandleTable<HDC__> deviceContexts;
 
-unsigned ScreenWidth(Display* dpy) { return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))); }
-unsigned ScreenHeight(Display* dpy) { return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))); }
-
-Screen& TheScreen();
 
 void CreateInk(Display* dpy, Screen& screen) {
   screen.ink = XCreatePixmap(dpy, DefaultRootWindow(dpy), ScreenWidth(dpy), ScreenHeight(dpy), 32);
@@ -167,6 +163,9 @@ bool IsRaisedAboveOverlay(const XEvent& event, Window overlay) {
 
 }  // namespace
 
+unsigned ScreenWidth(Display* dpy) { return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))); }
+unsigned ScreenHeight(Display* dpy) { return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))); }
+
 bool IsLiveDC(HDC dc) { return deviceContexts.Contains(dc); }
 
 Targets DrawingTargets() {
@@ -187,13 +186,11 @@ Targets DrawingTargets() {
 }
 
 Targets WholeScreenFillTargets(ARGB color) {
-  const Targets targets = DrawingTargets();
   Screen& screen = TheScreen();
   if (color >> 24 == 0xFF && screen.mode == Mode::inkAndRoot) {
     screen.mode = Mode::rootAlone;
-    return DrawingTargets();
   }
-  return targets;
+  return DrawingTargets();
 }
 
 unsigned long PixelOf(ARGB color, const Target& target) {
@@ -242,8 +239,8 @@ HDC WINAPI GetDC(HWND window) {
       x11::CreateOverlay(dpy, screen);
     }
   }
-  return x11::deviceContexts.Add(
-      std::make_unique<HDC__>(HDC__{DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))}));
+  return x11::deviceContexts.Add(std::make_unique<HDC__>(
+      HDC__{static_cast<int>(x11::ScreenWidth(dpy)), static_cast<int>(x11::ScreenHeight(dpy))}));
 }
 
 INT WINAPI ReleaseDC(HWND, HDC dc) {

@@ -43,6 +43,15 @@ struct Targets {
   const Target* end() const { return items + count; }
 };
 
+// How far from the screen's origin anything is drawn: coordinates beyond are
+// cut to it, well inside the 16-bit range of the protocol, so that even a
+// wide line's outline stays representable.
+constexpr double coordinateReach = 16384;
+
+// The size of the screen, in pixels.
+unsigned ScreenWidth(Display* dpy);
+unsigned ScreenHeight(Display* dpy);
+
 bool IsLiveDC(HDC dc);
 
 // Where a drawing goes now.

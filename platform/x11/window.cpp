@@ -36,6 +36,10 @@ struct Retired {
 };
 std::vector<Retired> retired;
 
+std::vector<Retired>::iterator FindRetired(Window xid) {
+  return std::find_if(retired.begin(), retired.end(), [xid](const Retired& old) { return old.xid == xid; });
+}
+
 constexpr WORD firstClassAtom = 0xC000;
 
 // A window whose client area shows what lies behind it, as one the program
@@ -137,8 +141,7 @@ void Show(Display* dpy, HWND window, bool maximize) {
     RequestMaximized(window->xid, window->visible);
     // With no window manager to honour the request, cover the screen ourselves.
     if (!managed) {
-      XMoveResizeWindow(dpy, window->xid, 0, 0, static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))),
-                        static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))));
+      XMoveResizeWindow(dpy, window->xid, 0, 0, ScreenWidth(dpy), ScreenHeight(dpy));
     }
   }
   if (!window->visible) {
@@ -179,7 +182,7 @@ HWND FindWindow(Window xid) {
   if (const HWND window = windows.FindIf([xid](const HWND__& window) { return window.xid == xid; })) {
     return window;
   }
-  const auto old = std::find_if(retired.begin(), retired.end(), [xid](const Retired& r) { return r.xid == xid; });
+  const auto old = FindRetired(xid);
   return old != retired.end() ? old->window : nullptr;
 }
 
@@ -205,7 +208,7 @@ void RenewWindows() {
 void DestroyWindow(HWND window) { Destroy(window, true); }
 
 void XWindowDestroyed(Window xid) {
-  const auto old = std::find_if(retired.begin(), retired.end(), [xid](const Retired& r) { return r.xid == xid; });
+  const auto old = FindRetired(xid);
   if (old != retired.end()) {
     retired.erase(old);
     return;
