@@ -9,15 +9,14 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
 
 #include "desktops.h"
-#include "figure/figure.h"
 #include "tests/support/desktop.h"
+#include "tests/support/figure_frames.h"
 #include "tests/support/process.h"
 #include "tests/support/screen.h"
 
@@ -33,15 +32,8 @@ using testsupport::white;
 constexpr const char* insideNamespaces = "DESKTOP_TEST_IN_NAMESPACES";
 
 // The figure as frames 1, 2, ... draw it.
-const std::vector<std::vector<GpPointF>>& FramesDrawn() {
-  static const std::vector<std::vector<GpPointF>> frames = [] {
-    std::vector<std::vector<GpPointF>> drawn;
-    for (int frame = 0; frame < 100; ++frame) {
-      StepFigure();
-      drawn.emplace_back(figurePoints, figurePoints + figurePointCount);
-    }
-    return drawn;
-  }();
+const std::vector<testsupport::Polyline>& FramesDrawn() {
+  static const std::vector<testsupport::Polyline> frames = testsupport::FigureFrames(100);
   return frames;
 }
 
@@ -92,7 +84,7 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
   int probed = 0;
   int missing = 0;
   for (int frame = 0; frame < firstFrames; ++frame) {
-    const std::vector<GpPointF>& points = frames[static_cast<std::size_t>(frame)];
+    const testsupport::Polyline& points = frames[static_cast<std::size_t>(frame)];
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
       const double dx = points[i + 1].X - points[i].X;
       const double dy = points[i + 1].Y - points[i].Y;
@@ -115,19 +107,7 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
     return std::to_string(missing) + " of " + std::to_string(probed) + " points of the first " +
            std::to_string(firstFrames) + " frames' ink that no later frame covers do not show";
   }
-  int stray = 0;
-  for (int y = 0; y < shot.height; ++y) {
-    for (int x = 0; x < shot.width; ++x) {
-      if (shot.At(x, y) != magenta) {
-        continue;
-      }
-      double nearest = INFINITY;
-      for (int frame = 0; frame < framesDrawn; ++frame) {
-        nearest = std::min(nearest, testsupport::DistanceToPolyline(x + 0.5, y + 0.5, frames[frame]));
-      }
-      stray += nearest > testsupport::strokeReach ? 1 : 0;
-    }
-  }
+  const int stray = testsupport::StrayPixels(shot, {frames.begin(), frames.begin() + framesDrawn});
   return stray == 0 ? "" : std::to_string(stray) + " magenta pixels on none of the " + std::to_string(framesDrawn) +
                                " frames drawn";
 }
@@ -247,10 +227,8 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     if (kept * 10 >= before * 8) {
       return "";
     }
-    char sample[16];
-    std::snprintf(sample, sizeof sample, "%06X", shot.At(terminal_.x + 2, terminal_.y + 2));
     return "the terminal's background shows at " + std::to_string(kept) + " of " + std::to_string(before) +
-           " pixels; its corner is " + sample;
+           " pixels; its corner is " + ColorName(shot.At(terminal_.x + 2, terminal_.y + 2));
   }
 
   int WhiteWhereTheNoticeWas(const Screenshot& shot) const {

@@ -10,6 +10,7 @@
 #include <X11/extensions/Xcomposite.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -175,7 +176,7 @@ class XvfbDesktop : public Desktop {
   // A terminal under the figure, printing ten lines a second.
   void StartBusyTerminal() {
     processes_.push_back(std::make_unique<Process>(std::vector<std::string>{
-        "xterm", "-fa", "Monospace", "-fs", "10", "-geometry", "60x12+200+260", "-bg", "#203040", "-fg", "#c0c0c0",
+        "xterm", "-fa", "Monospace", "-fs", "10", "-geometry", "60x12+200+260", "-bg", ColorName(terminalBackground), "-fg", "#c0c0c0",
         "-title", terminalTitle, "-e", "sh", "-c",
         "i=0; while :; do i=$((i+1)); echo line $i of a busy terminal; sleep 0.1; done"}));
     WaitFor([this] { return testsupport::FindViewableWindow(display_, terminalTitle, "XTerm") != None; }, 30s,
@@ -368,8 +369,7 @@ const std::vector<DesktopEntry>& Desktops() {
       {{"i3", false, false, true}, I3},
       {{"mutter", false, false, true},
        [] { return WithWindowManager({"dbus-run-session", "--", "mutter", "--x11", "--replace"}, true); }},
-      {{"kwin_x11", false, false, true},
-       KwinX11},
+      {{"kwin_x11", false, false, true}, KwinX11},
       {{"picom", false, true, true},
        [] { return OverBusyTerminal({"picom", "--backend", "xrender", "--config", "/dev/null"}); }},
       {{"xcompmgr", false, true, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
@@ -425,6 +425,12 @@ const std::vector<DesktopKind>& DesktopKinds() {
     return all;
   }();
   return kinds;
+}
+
+std::string ColorName(std::uint32_t rgb) {
+  char name[8];
+  std::snprintf(name, sizeof name, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
+  return name;
 }
 
 const DesktopKind& KindOf(const std::string& name) { return EntryOf(name).kind; }

@@ -29,6 +29,9 @@ constexpr int screenHeight = 768;
 constexpr const char* terminalTitle = "busy";
 constexpr std::uint32_t terminalBackground = 0x203040;
 
+// A colour as X names it: #RRGGBB.
+std::string ColorName(std::uint32_t rgb);
+
 struct DesktopKind {
   std::string name;
   // Whether it runs inside private namespaces of its own, which the test process must enter first (see
