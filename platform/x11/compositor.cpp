@@ -5,6 +5,7 @@
 #include <X11/extensions/Xrender.h>
 
 #include "platform/x11/connection.h"
+#include "platform/x11/x_errors.h"
 
 namespace x11 {
 namespace {
@@ -56,9 +57,9 @@ bool CompositorBlends() {
                                      CopyFromParent, 0, &attributes);
   bool blends = false;
   {
-    ErrorTrap trap;
+    ExpectedErrors taken{BadAccess};
     XCompositeRedirectWindow(dpy, probe, CompositeRedirectManual);
-    blends = trap.Caught();
+    blends = taken.Caught();
   }
   XDestroyWindow(dpy, probe);
   return blends;

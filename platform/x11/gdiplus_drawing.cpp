@@ -120,17 +120,8 @@ GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB color) {
   if (!x11::IsLiveGraphics(graphics) || !x11::IsLiveDC(graphics->dc)) {
     return InvalidParameter;
   }
-  Display* dpy = x11::Connection();
-  const unsigned alpha = color >> 24;
-  const auto channel = [alpha](unsigned value) { return static_cast<unsigned short>(value * 257 * alpha / 255); };
-  const XRenderColor premultiplied{channel((color >> 16) & 0xFF), channel((color >> 8) & 0xFF),
-                                   channel(color & 0xFF), static_cast<unsigned short>(alpha * 257)};
-  const HDC__& dc = *graphics->dc;
-  for (const x11::Target& target : x11::WholeScreenFillTargets(color)) {
-    XRenderFillRectangle(dpy, PictOpSrc, target.picture, &premultiplied, 0, 0, static_cast<unsigned>(dc.width),
-                         static_cast<unsigned>(dc.height));
-  }
-  XFlush(dpy);
+  x11::TheScreen().Fill(color);
+  XFlush(x11::Connection());
   return Ok;
 }
 
@@ -148,8 +139,9 @@ GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const GpPoin
   // Kept from call to call, so that a frame allocates nothing.
   static x11::Runs runs;
   x11::Convert(points, count, runs);
-  for (const x11::Target& target : x11::DrawingTargets()) {
-    XSetForeground(dpy, target.gc, x11::PixelOf(pen->color, target));
+  x11::Screen& screen = x11::TheScreen();
+  for (const x11::Target& target : screen.DrawingTargets()) {
+    XSetForeground(dpy, target.gc, screen.PixelOf(pen->color, target));
     XSetLineAttributes(dpy, target.gc, static_cast<unsigned>(x11::LineWidth(pen->width)), LineSolid, CapButt,
                        x11::ToXJoin(pen->lineJoin));
     std::size_t start = 0;

@@ -47,8 +47,9 @@ GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* string, IN
   const XFontStruct& core = *font->core;
   const int x = x11::ToXCoordinate(layoutRect->X);
   const int baseline = x11::ToXCoordinate(layoutRect->Y) + core.ascent;
-  for (const x11::Target& target : x11::DrawingTargets()) {
-    XSetForeground(dpy, target.gc, x11::PixelOf(brush->color, target));
+  x11::Screen& screen = x11::TheScreen();
+  for (const x11::Target& target : screen.DrawingTargets()) {
+    XSetForeground(dpy, target.gc, screen.PixelOf(brush->color, target));
     XSetFont(dpy, target.gc, core.fid);
     XDrawString(dpy, target.drawable, target.gc, x, baseline, text.data(), static_cast<int>(text.size()));
   }

@@ -3,6 +3,8 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include "platform/x11/connection.h"
+
 namespace x11 {
 namespace {
 
@@ -66,6 +68,17 @@ KeyMessage Keyboard::Translate(const XKeyEvent& event) {
   const LPARAM keyData = 1 | static_cast<LPARAM>((keycode - 8) & 0xFF) << 16 | static_cast<LPARAM>(flags) << 16;
   const UINT message = press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   return KeyMessage{message, virtualKey, keyData};
+}
+
+bool IsAutoRepeatRelease(const XKeyEvent& event) {
+  constexpr Time sameMoment = 20;
+  Display* dpy = event.display;
+  if (event.type != KeyRelease || DetectableAutoRepeat() || XEventsQueued(dpy, QueuedAfterReading) == 0) {
+    return false;
+  }
+  XEvent next;
+  XPeekEvent(dpy, &next);
+  return next.type == KeyPress && next.xkey.keycode == event.keycode && next.xkey.time - event.time < sameMoment;
 }
 
 }  // namespace x11

@@ -27,4 +27,8 @@ class Keyboard {
 // The virtual-key code of an unshifted keysym, or 0 for a key Windows has no code for.
 WPARAM VirtualKeyOf(KeySym keysym);
 
+// Whether the release is one that a held key sends with its next press,
+// where the server cannot report auto-repeat as presses alone: no release.
+bool IsAutoRepeatRelease(const XKeyEvent& event);
+
 }  // namespace x11

@@ -9,8 +9,9 @@
 
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
-#include "platform/x11/events.h"
+#include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
+#include "platform/x11/x_errors.h"
 
 namespace x11 {
 namespace {
@@ -47,6 +48,18 @@ void Draw(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layout
               label, 2);
 }
 
+Bool IsForWindow(Display*, XEvent* candidate, XPointer window) {
+  return candidate->xany.window == *reinterpret_cast<Window*>(window) ? True : False;
+}
+
+// The next event reported on that window; events for other windows stay
+// queued for their own readers.
+XEvent NextEventFor(Display* dpy, Window window) {
+  XEvent event;
+  XIfEvent(dpy, &event, IsForWindow, reinterpret_cast<XPointer>(&window));
+  return event;
+}
+
 bool Inside(const XRectangle& r, int x, int y) { return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height; }
 
 bool DismissesBox(KeySym keysym) {
@@ -55,8 +68,8 @@ bool DismissesBox(KeySym keysym) {
 
 Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
   const int screen = DefaultScreen(dpy);
-  const int x = (DisplayWidth(dpy, screen) - layout.width) / 2;
-  const int y = (DisplayHeight(dpy, screen) - layout.height) / 2;
+  const int x = (static_cast<int>(TheScreen().Width()) - layout.width) / 2;
+  const int y = (static_cast<int>(TheScreen().Height()) - layout.height) / 2;
   const Window box = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, static_cast<unsigned>(layout.width),
                                          static_cast<unsigned>(layout.height), 1, BlackPixel(dpy, screen),
                                          WhitePixel(dpy, screen));
@@ -87,7 +100,6 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
   KeyCode armedKey = 0;
   bool buttonArmed = false;
   for (;;) {
-    // Events for other windows stay queued for their own readers.
     XEvent event = NextEventFor(dpy, box);
     switch (event.type) {
       case MapNotify:
@@ -146,7 +158,7 @@ INT WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
   XMapRaised(dpy, box);
   x11::RunBox(dpy, box, gc, *font, layout, text);
   {
-    const x11::ErrorTrap boxMayBeGone;
+    const x11::ExpectedErrors boxMayBeGone{BadWindow};
     XDestroyWindow(dpy, box);
   }
   XFreeFontInfo(nullptr, font, 1);

@@ -3,226 +3,328 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
+
 #include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/event_dispatch.h"
 #include "platform/x11/handle_table.h"
-#include "platform/x11/window.h"
 
 namespace x11 {
 namespace {
 
-enum class Mode {
-  // The ink and the root get every drawing.
-  inkAndRoot,
-  // The root alone: it has been cleared opaquely all over, so it holds what the ink would.
-  rootAlone,
-  // The ink and the overlay that shows it.
-  overlay,
-};
+HandleTable<HDC__> deviceContexts;
 
+// The channels of a 32-bit target, alpha in the top byte.
 constexpr unsigned long argbRed = 0xFF0000;
 constexpr unsigned long argbGreen = 0xFF00;
 constexpr unsigned long argbBlue = 0xFF;
 constexpr unsigned long argbAlpha = 0xFF000000;
 
-struct Screen {
-  Mode mode = Mode::inkAndRoot;
-  int fixesEventBase = 0;
-  XserverRegion nothing = None;
-  GC rootGC = nullptr;
-  Picture rootPicture = None;
-  // While a device context lives: the ink, its GC (for every 32-bit drawable) and picture.
-  Pixmap ink = None;
-  GC inkGC = nullptr;
-  Picture inkPicture = None;
-  // While the ink shows through it, in overlay mode.
-  Window overlay = None;
-  Picture overlayPicture = None;
-};
-
-HandleTable<HDC__> deviceContexts;
-
-
-void CreateInk(Display* dpy, Screen& screen) {
-  screen.ink = XCreatePixmap(dpy, DefaultRootWindow(dpy), ScreenWidth(dpy), ScreenHeight(dpy), 32);
-  XGCValues values{};
-  values.graphics_exposures = False;
-  screen.inkGC = XCreateGC(dpy, screen.ink, GCGraphicsExposures, &values);
-  screen.inkPicture =
-      XRenderCreatePicture(dpy, screen.ink, XRenderFindStandardFormat(dpy, PictStandardARGB32), 0, nullptr);
-  const XRenderColor transparent{0, 0, 0, 0};
-  XRenderFillRectangle(dpy, PictOpSrc, screen.inkPicture, &transparent, 0, 0, ScreenWidth(dpy), ScreenHeight(dpy));
-}
-
-// Full-screen, above everything, showing the ink as its background and
-// letting clicks and keys through to what lies below.
-void CreateOverlay(Display* dpy, Screen& screen) {
-  XSetWindowAttributes attributes{};
-  attributes.override_redirect = True;
-  const Window window =
-      CreateTranslucentWindow(0, 0, ScreenWidth(dpy), ScreenHeight(dpy), CWOverrideRedirect, attributes);
-  if (window == None) {
-    return;
+// An 8-bit channel in the bits of the mask: its top bits where the mask
+// has fewer, repeated into the low ones where it has more.
+unsigned long Channel(unsigned value, unsigned long mask) {
+  if (mask == 0) {
+    return 0;
   }
-  XSetWindowBackgroundPixmap(dpy, window, screen.ink);
-  XFixesSetWindowShapeRegion(dpy, window, ShapeInput, 0, 0, screen.nothing);
-  XMapRaised(dpy, window);
-  // Whatever another client maps or raises later is put back below it.
-  XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
-  screen.overlay = window;
-  screen.overlayPicture = XRenderCreatePicture(dpy, window, XRenderFindStandardFormat(dpy, PictStandardARGB32), 0,
-                                               nullptr);
-}
-
-void DestroyOverlay(Display* dpy, Screen& screen) {
-  XSelectInput(dpy, DefaultRootWindow(dpy), NoEventMask);
-  XRenderFreePicture(dpy, screen.overlayPicture);
-  XDestroyWindow(dpy, screen.overlay);
-  screen.overlay = None;
-  screen.overlayPicture = None;
-}
-
-// Overlay mode while a compositor blends; root mode otherwise.
-void UseOverlay(Display* dpy, Screen& screen, bool wanted) {
-  if (wanted == (screen.mode == Mode::overlay)) {
-    return;
+  const int bits = __builtin_popcountl(mask);
+  unsigned long scaled = value >> (bits < 8 ? 8 - bits : 0);
+  for (int filled = 8; filled < bits; filled += 8) {
+    scaled = scaled << std::min(8, bits - filled) | value >> (8 - std::min(8, bits - filled));
   }
-  const unsigned width = ScreenWidth(dpy);
-  const unsigned height = ScreenHeight(dpy);
-  if (wanted) {
-    if (screen.mode == Mode::rootAlone && screen.ink != None) {
-      XRenderComposite(dpy, PictOpSrc, screen.rootPicture, None, screen.inkPicture, 0, 0, 0, 0, 0, 0, width, height);
-    }
-    screen.mode = Mode::overlay;
-    if (screen.ink != None) {
-      CreateOverlay(dpy, screen);
-    }
-    RenewWindows();
-  } else {
-    // Without a compositor a 32-bit window shows black where it is
-    // transparent, over what it covers: the overlay goes, the program's
-    // windows get the root's visual, and the screen gets the ink.
-    screen.mode = Mode::inkAndRoot;
-    if (screen.overlay != None) {
-      DestroyOverlay(dpy, screen);
-    }
-    RenewWindows();
-    if (screen.ink != None) {
-      XRenderComposite(dpy, PictOpOver, screen.inkPicture, None, screen.rootPicture, 0, 0, 0, 0, 0, 0, width, height);
-    }
-  }
+  return scaled << __builtin_ctzl(mask);
 }
 
-Screen Probe(Display* dpy) {
-  Screen screen;
-  int errorBase = 0;
-  XFixesQueryExtension(dpy, &screen.fixesEventBase, &errorBase);
-  XFixesSelectSelectionInput(dpy, DefaultRootWindow(dpy), Atoms().NET_WM_CM_Sn,
-                             XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
-                                 XFixesSelectionClientCloseNotifyMask);
-  screen.nothing = XFixesCreateRegion(dpy, nullptr, 0);
-  XGCValues values{};
-  values.subwindow_mode = IncludeInferiors;
-  values.graphics_exposures = False;
-  screen.rootGC = XCreateGC(dpy, DefaultRootWindow(dpy), GCSubwindowMode | GCGraphicsExposures, &values);
-  XRenderPictureAttributes attributes{};
-  attributes.subwindow_mode = IncludeInferiors;
-  screen.rootPicture = XRenderCreatePicture(dpy, DefaultRootWindow(dpy),
-                                            XRenderFindVisualFormat(dpy, DefaultVisual(dpy, DefaultScreen(dpy))),
-                                            CPSubwindowMode, &attributes);
-  screen.mode = CompositorBlends() ? Mode::overlay : Mode::inkAndRoot;
-  return screen;
-}
+unsigned Premultiplied(unsigned value, unsigned alpha) { return (value * alpha + 127) / 255; }
 
-// Made on first use, for the rest of the program.
-Screen& TheScreen() {
-  static Screen screen = Probe(Connection());
-  return screen;
-}
-
-Target RootTarget(Display* dpy, const Screen& screen) {
-  const Visual& visual = *DefaultVisual(dpy, DefaultScreen(dpy));
-  return Target{DefaultRootWindow(dpy), screen.rootGC,       screen.rootPicture, visual.red_mask,
-                visual.green_mask,      visual.blue_mask, 0};
-}
-
-Target ArgbTarget(Drawable drawable, GC gc, Picture picture) {
-  return Target{drawable, gc, picture, argbRed, argbGreen, argbBlue, argbAlpha};
-}
-
-bool IsRaisedAboveOverlay(const XEvent& event, Window overlay) {
-  switch (event.type) {
-    case MapNotify:
-      return event.xmap.window != overlay && !event.xmap.override_redirect;
-    case ConfigureNotify:
-      return event.xconfigure.window != overlay && !event.xconfigure.override_redirect;
-    default:
-      return false;
-  }
-}
+bool MasksChannels(const Visual& visual) { return visual.c_class == TrueColor || visual.c_class == DirectColor; }
 
 }  // namespace
 
-unsigned ScreenWidth(Display* dpy) { return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy))); }
-unsigned ScreenHeight(Display* dpy) { return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy))); }
+Screen::Screen()
+    : dpy_(Connection()),
+      rootWindow_(DefaultRootWindow(dpy_)),
+      width_(static_cast<unsigned>(DisplayWidth(dpy_, DefaultScreen(dpy_)))),
+      height_(static_cast<unsigned>(DisplayHeight(dpy_, DefaultScreen(dpy_)))),
+      rootVisual_(DefaultVisual(dpy_, DefaultScreen(dpy_))) {
+  int fixesEventBase = 0;
+  int errorBase = 0;
+  XFixesQueryExtension(dpy_, &fixesEventBase, &errorBase);
+  XFixesSelectSelectionInput(dpy_, rootWindow_, Atoms().NET_WM_CM_Sn,
+                             XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                 XFixesSelectionClientCloseNotifyMask);
+  RegisterEventHandler(fixesEventBase + XFixesSelectionNotify, OnSelectionNotify);
+  RegisterEventHandler(ConfigureNotify, OnConfigureNotify);
+  RegisterEventHandler(MapNotify, OnMapNotify);
+  RegisterEventHandler(UnmapNotify, OnUnmapNotify);
+  nothing_ = XFixesCreateRegion(dpy_, nullptr, 0);
+  XGCValues values{};
+  values.subwindow_mode = IncludeInferiors;
+  values.graphics_exposures = False;
+  rootGC_ = XCreateGC(dpy_, rootWindow_, GCSubwindowMode | GCGraphicsExposures, &values);
+  rootFillGC_ = XCreateGC(dpy_, rootWindow_, GCSubwindowMode | GCGraphicsExposures, &values);
+  XRenderPictureAttributes attributes{};
+  attributes.subwindow_mode = IncludeInferiors;
+  rootPicture_ = XRenderCreatePicture(dpy_, rootWindow_, XRenderFindVisualFormat(dpy_, rootVisual_),
+                                      CPSubwindowMode, &attributes);
+  mode_ = CompositorBlends() ? Mode::overlay : Mode::inkAndRoot;
+  SelectRootInput();
+}
 
-bool IsLiveDC(HDC dc) { return deviceContexts.Contains(dc); }
+Screen& TheScreen() {
+  static Screen screen;
+  return screen;
+}
 
-Targets DrawingTargets() {
-  Display* dpy = Connection();
-  const Screen& screen = TheScreen();
-  const Target ink = ArgbTarget(screen.ink, screen.inkGC, screen.inkPicture);
-  switch (screen.mode) {
+// The root's size is followed in every mode; in overlay mode, whatever
+// another client maps or raises is put back below the overlay.
+void Screen::SelectRootInput() {
+  XSelectInput(dpy_, rootWindow_, StructureNotifyMask | (overlay_ != None ? SubstructureNotifyMask : 0));
+}
+
+Picture Screen::InkPicture(Pixmap ink) const {
+  return XRenderCreatePicture(dpy_, ink, XRenderFindStandardFormat(dpy_, PictStandardARGB32), 0, nullptr);
+}
+
+void Screen::CreateInk() {
+  if (ink_ != None) {
+    return;
+  }
+  ink_ = XCreatePixmap(dpy_, rootWindow_, width_, height_, 32);
+  XGCValues values{};
+  values.graphics_exposures = False;
+  values.foreground = 0;
+  inkGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures, &values);
+  inkFillGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures | GCForeground, &values);
+  inkPicture_ = InkPicture(ink_);
+  XFillRectangle(dpy_, ink_, inkFillGC_, 0, 0, width_, height_);
+  if (mode_ == Mode::overlay) {
+    CreateOverlay();
+  }
+}
+
+void Screen::DestroyInk() {
+  if (ink_ == None) {
+    return;
+  }
+  if (overlay_ != None) {
+    DestroyOverlay();
+  }
+  XRenderFreePicture(dpy_, inkPicture_);
+  XFreeGC(dpy_, inkGC_);
+  XFreeGC(dpy_, inkFillGC_);
+  XFreePixmap(dpy_, ink_);
+  ink_ = None;
+  inkGC_ = nullptr;
+  inkFillGC_ = nullptr;
+  inkPicture_ = None;
+  if (mode_ == Mode::rootAlone) {
+    mode_ = Mode::inkAndRoot;
+  }
+}
+
+// Full-screen, above everything, showing the ink as its background and
+// letting keys, and clicks outside the program's windows, through to what
+// lies below.
+void Screen::CreateOverlay() {
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.event_mask = ButtonPressMask;
+  const Window window =
+      CreateTranslucentWindow(0, 0, width_, height_, CWOverrideRedirect | CWEventMask, attributes);
+  if (window == None) {
+    return;
+  }
+  XSetWindowBackgroundPixmap(dpy_, window, ink_);
+  XFixesSetWindowShapeRegion(dpy_, window, ShapeInput, 0, 0, nothing_);
+  XMapRaised(dpy_, window);
+  overlay_ = window;
+  SelectRootInput();
+  change_.windows = true;
+}
+
+void Screen::DestroyOverlay() {
+  XDestroyWindow(dpy_, overlay_);
+  overlay_ = None;
+  SelectRootInput();
+}
+
+Targets Screen::DrawingTargets() const {
+  const Target ink{ink_, inkGC_, inkFillGC_, false};
+  const Target root{rootWindow_, rootGC_, rootFillGC_, true};
+  switch (mode_) {
     case Mode::overlay:
-      if (screen.overlay != None) {
-        return Targets{{ink, ArgbTarget(screen.overlay, screen.inkGC, screen.overlayPicture)}, 2};
+      if (overlay_ != None) {
+        return Targets{{ink, Target{overlay_, inkGC_, inkFillGC_, false}}, 2};
       }
       return Targets{{ink}, 1};
     case Mode::rootAlone:
-      return Targets{{RootTarget(dpy, screen)}, 1};
+      return Targets{{root}, 1};
     default:
-      return Targets{{ink, RootTarget(dpy, screen)}, 2};
+      return Targets{{ink, root}, 2};
   }
 }
 
-Targets WholeScreenFillTargets(ARGB color) {
-  Screen& screen = TheScreen();
-  if (color >> 24 == 0xFF && screen.mode == Mode::inkAndRoot) {
-    screen.mode = Mode::rootAlone;
+void Screen::Fill(ARGB color) {
+  if (color >> 24 == 0xFF && mode_ == Mode::inkAndRoot) {
+    mode_ = Mode::rootAlone;
   }
-  return DrawingTargets();
+  for (const Target& target : DrawingTargets()) {
+    XSetForeground(dpy_, target.fillGC, PixelOf(color, target));
+    XFillRectangle(dpy_, target.drawable, target.fillGC, 0, 0, width_, height_);
+  }
 }
 
-unsigned long PixelOf(ARGB color, const Target& target) {
+unsigned long Screen::PixelOf(ARGB color, const Target& target) {
   const unsigned alpha = color >> 24;
-  // What the top bits of a channel, premultiplied, leave in the mask.
-  const auto channel = [alpha](unsigned value, unsigned long mask) {
-    if (mask == 0) {
-      return 0UL;
-    }
-    const int shift = __builtin_ctzl(mask);
-    const int bits = __builtin_popcountl(mask);
-    const unsigned long premultiplied = (value * alpha + 127) / 255;
-    return (premultiplied >> (8 - bits)) << shift;
-  };
-  return channel((color >> 16) & 0xFF, target.redMask) | channel((color >> 8) & 0xFF, target.greenMask) |
-         channel(color & 0xFF, target.blueMask) | channel(0xFF, target.alphaMask);
+  const unsigned red = Premultiplied((color >> 16) & 0xFF, alpha);
+  const unsigned green = Premultiplied((color >> 8) & 0xFF, alpha);
+  const unsigned blue = Premultiplied(color & 0xFF, alpha);
+  if (!target.root) {
+    return Channel(red, argbRed) | Channel(green, argbGreen) | Channel(blue, argbBlue) | Channel(alpha, argbAlpha);
+  }
+  if (!MasksChannels(*rootVisual_)) {
+    return AllocatedPixel(0xFF000000 | red << 16 | green << 8 | blue);
+  }
+  return Channel(red, rootVisual_->red_mask) | Channel(green, rootVisual_->green_mask) |
+         Channel(blue, rootVisual_->blue_mask);
 }
 
-bool CompositorBlendsNow() { return TheScreen().mode == Mode::overlay; }
+// The colour's cell in the default colormap, allocated once; where no cell
+// is left, the nearest colour the colormap holds.
+unsigned long Screen::AllocatedPixel(ARGB color) {
+  const auto known = std::find_if(allocated_.begin(), allocated_.end(),
+                                   [color](const std::pair<ARGB, unsigned long>& cell) { return cell.first == color; });
+  if (known != allocated_.end()) {
+    return known->second;
+  }
+  const Colormap colormap = DefaultColormap(dpy_, DefaultScreen(dpy_));
+  const auto wide = [color](int shift) { return static_cast<unsigned short>(((color >> shift) & 0xFF) * 257); };
+  XColor wanted{0, wide(16), wide(8), wide(0), DoRed | DoGreen | DoBlue, 0};
+  if (XAllocColor(dpy_, colormap, &wanted) == 0) {
+    std::vector<XColor> cells(static_cast<std::size_t>(rootVisual_->map_entries));
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      cells[i].pixel = i;
+    }
+    XQueryColors(dpy_, colormap, cells.data(), static_cast<int>(cells.size()));
+    const auto distance = [&wanted](const XColor& cell) {
+      const auto square = [](int d) { return static_cast<long long>(d) * d; };
+      return square(cell.red - wanted.red) + square(cell.green - wanted.green) + square(cell.blue - wanted.blue);
+    };
+    wanted.pixel = std::min_element(cells.begin(), cells.end(), [&](const XColor& a, const XColor& b) {
+                     return distance(a) < distance(b);
+                   })->pixel;
+  }
+  allocated_.emplace_back(color, wanted.pixel);
+  return wanted.pixel;
+}
 
-void FollowScreen(const XEvent& event) {
-  Display* dpy = Connection();
-  Screen& screen = TheScreen();
-  if (event.type == screen.fixesEventBase + XFixesSelectionNotify &&
-      reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == Atoms().NET_WM_CM_Sn) {
-    UseOverlay(dpy, screen, CompositorRuns());
-    XFlush(dpy);
-  } else if (screen.overlay != None && IsRaisedAboveOverlay(event, screen.overlay)) {
-    XRaiseWindow(dpy, screen.overlay);
-    XFlush(dpy);
+void Screen::TakeClicksIn(XserverRegion area) {
+  if (overlay_ != None) {
+    XFixesSetWindowShapeRegion(dpy_, overlay_, ShapeInput, 0, 0, area);
   }
 }
+
+ScreenChange Screen::TakeChange() { return std::exchange(change_, ScreenChange{}); }
+
+void Screen::ShowInkOnRoot() {
+  if (mode_ == Mode::inkAndRoot && ink_ != None) {
+    XRenderComposite(dpy_, PictOpOver, inkPicture_, None, rootPicture_, 0, 0, 0, 0, 0, 0, width_, height_);
+  }
+}
+
+// Overlay mode while a compositor blends; root mode otherwise. Without a
+// compositor a 32-bit window shows black where it is transparent, over
+// what it covers: the overlay goes, and once the program's windows have
+// the root's visual (ShowInkOnRoot) the screen gets the ink.
+void Screen::FollowCompositor() {
+  const bool blends = CompositorRuns();
+  if (blends == Blends()) {
+    return;
+  }
+  if (blends) {
+    if (mode_ == Mode::rootAlone && ink_ != None) {
+      XRenderComposite(dpy_, PictOpSrc, rootPicture_, None, inkPicture_, 0, 0, 0, 0, 0, 0, width_, height_);
+    }
+    mode_ = Mode::overlay;
+    if (ink_ != None) {
+      CreateOverlay();
+    }
+  } else {
+    mode_ = Mode::inkAndRoot;
+    if (overlay_ != None) {
+      DestroyOverlay();
+    }
+  }
+  change_.mode = true;
+}
+
+// The ink takes the new size, keeping what was drawn where it still fits,
+// and the overlay shows it whole.
+void Screen::Resize(unsigned width, unsigned height) {
+  if (width == width_ && height == height_) {
+    return;
+  }
+  // Xlib's own idea of the size, which nothing else updates without RandR's library.
+  ::Screen* xlibScreen = ScreenOfDisplay(dpy_, DefaultScreen(dpy_));
+  xlibScreen->width = static_cast<int>(width);
+  xlibScreen->height = static_cast<int>(height);
+  if (ink_ != None) {
+    const Pixmap ink = XCreatePixmap(dpy_, rootWindow_, width, height, 32);
+    XSetForeground(dpy_, inkFillGC_, 0);
+    XFillRectangle(dpy_, ink, inkFillGC_, 0, 0, width, height);
+    XCopyArea(dpy_, ink_, ink, inkFillGC_, 0, 0, std::min(width, width_), std::min(height, height_), 0, 0);
+    XRenderFreePicture(dpy_, inkPicture_);
+    XFreePixmap(dpy_, ink_);
+    ink_ = ink;
+    inkPicture_ = InkPicture(ink);
+  }
+  width_ = width;
+  height_ = height;
+  if (overlay_ != None) {
+    XSetWindowBackgroundPixmap(dpy_, overlay_, ink_);
+    XMoveResizeWindow(dpy_, overlay_, 0, 0, width, height);
+    XClearWindow(dpy_, overlay_);
+  }
+  change_.size = true;
+}
+
+// Another client's window that maps or moves may cover the program's, or
+// rise above the overlay, which goes back on top; a window of the program
+// may move.
+void Screen::FollowWindow(Window window, bool overrideRedirect) {
+  if (overlay_ == None || window == overlay_) {
+    return;
+  }
+  if (!overrideRedirect) {
+    XRaiseWindow(dpy_, overlay_);
+  }
+  change_.windows = true;
+}
+
+void Screen::OnSelectionNotify(const XEvent& event) {
+  if (reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == Atoms().NET_WM_CM_Sn) {
+    TheScreen().FollowCompositor();
+  }
+}
+
+void Screen::OnConfigureNotify(const XEvent& event) {
+  Screen& screen = TheScreen();
+  const XConfigureEvent& configure = event.xconfigure;
+  if (configure.window == screen.rootWindow_) {
+    screen.Resize(static_cast<unsigned>(configure.width), static_cast<unsigned>(configure.height));
+  } else {
+    screen.FollowWindow(configure.window, configure.override_redirect);
+  }
+}
+
+void Screen::OnMapNotify(const XEvent& event) {
+  TheScreen().FollowWindow(event.xmap.window, event.xmap.override_redirect);
+}
+
+void Screen::OnUnmapNotify(const XEvent& event) { TheScreen().FollowWindow(event.xunmap.window, true); }
+
+bool IsLiveDC(HDC dc) { return deviceContexts.Contains(dc); }
 
 }  // namespace x11
 
@@ -231,38 +333,17 @@ HDC WINAPI GetDC(HWND window) {
   if (window != nullptr) {
     return nullptr;
   }
-  Display* dpy = x11::Connection();
-  x11::Screen& screen = x11::TheScreen();
-  if (x11::deviceContexts.Empty()) {
-    x11::CreateInk(dpy, screen);
-    if (screen.mode == x11::Mode::overlay) {
-      x11::CreateOverlay(dpy, screen);
-    }
-  }
-  return x11::deviceContexts.Add(std::make_unique<HDC__>(
-      HDC__{static_cast<int>(x11::ScreenWidth(dpy)), static_cast<int>(x11::ScreenHeight(dpy))}));
+  x11::TheScreen().CreateInk();
+  return x11::deviceContexts.Add(std::make_unique<HDC__>());
 }
 
 INT WINAPI ReleaseDC(HWND, HDC dc) {
   if (x11::deviceContexts.Remove(dc) == nullptr) {
     return 0;
   }
-  Display* dpy = x11::Connection();
-  x11::Screen& screen = x11::TheScreen();
   if (x11::deviceContexts.Empty()) {
-    if (screen.overlay != None) {
-      x11::DestroyOverlay(dpy, screen);
-    }
-    XRenderFreePicture(dpy, screen.inkPicture);
-    XFreeGC(dpy, screen.inkGC);
-    XFreePixmap(dpy, screen.ink);
-    screen.ink = None;
-    screen.inkGC = nullptr;
-    screen.inkPicture = None;
-    if (screen.mode == x11::Mode::rootAlone) {
-      screen.mode = x11::Mode::inkAndRoot;
-    }
+    x11::TheScreen().DestroyInk();
   }
-  XFlush(dpy);
+  XFlush(x11::Connection());
   return 1;
 }

@@ -5,35 +5,35 @@
 //   through every child window;
 // - under one (overlay mode), an override-redirect window above every
 //   other, of the ink's depth, that the compositor blends over the desktop.
-// After an opaque clear of the whole screen in root mode the root alone
+// After an opaque fill of the whole screen in root mode the root alone
 // holds the figure; the ink is taken back from it when an overlay comes.
 // The mode is probed when the screen is first used and then follows the
-// compositor's selection.
+// compositor's selection; the ink and the overlay follow the screen's size.
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrender.h>
+
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
 // The device context of the whole screen; the screen itself holds its state.
-struct HDC__ {
-  int width;
-  int height;
-};
+struct HDC__ {};
 
 namespace x11 {
 
-// One place a drawing lands: a drawable, the GC and picture that draw on
-// it, and the masks of its pixels' channels (alpha none on the root).
+// One place a drawing lands: a drawable, with the GC that draws lines and
+// text on it and the one that fills it, so that neither changes colour
+// from frame to frame.
 struct Target {
   Drawable drawable;
   GC gc;
-  Picture picture;
-  unsigned long redMask;
-  unsigned long greenMask;
-  unsigned long blueMask;
-  unsigned long alphaMask;
+  GC fillGC;
+  // Whether it is the root, of the screen's own visual; the others are 32-bit, with alpha.
+  bool root;
 };
 
 struct Targets {
@@ -43,32 +43,107 @@ struct Targets {
   const Target* end() const { return items + count; }
 };
 
+// What changed since it was last asked, for the message loop to act on:
+// the mode, whose windows then need new X windows; the size, which
+// maximized windows follow; where windows lie and how they are stacked,
+// which the overlay's clicks follow.
+struct ScreenChange {
+  bool mode = false;
+  bool size = false;
+  bool windows = false;
+};
+
 // How far from the screen's origin anything is drawn: coordinates beyond are
 // cut to it, well inside the 16-bit range of the protocol, so that even a
 // wide line's outline stays representable.
 constexpr double coordinateReach = 16384;
 
-// The size of the screen, in pixels.
-unsigned ScreenWidth(Display* dpy);
-unsigned ScreenHeight(Display* dpy);
+class Screen {
+ public:
+  Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+
+  unsigned Width() const { return width_; }
+  unsigned Height() const { return height_; }
+
+  // Whether the screen is in overlay mode: a compositor that blends shows the windows.
+  bool Blends() const { return mode_ == Mode::overlay; }
+
+  // The ink lives while a device context does.
+  void CreateInk();
+  void DestroyInk();
+
+  // Where a drawing goes now.
+  Targets DrawingTargets() const;
+
+  // Fills the whole screen with the colour: an opaque fill leaves the root
+  // alone holding the figure, from then on.
+  void Fill(ARGB color);
+
+  // The colour as a pixel of the target, premultiplied where it has alpha.
+  unsigned long PixelOf(ARGB color, const Target& target);
+
+  ScreenChange TakeChange();
+
+  // Once the windows have new X windows after a compositor stopped: the ink back on the root.
+  void ShowInkOnRoot();
+
+  // In overlay mode the overlay lets every click through but those in the
+  // area, which land on it: where the program's windows show, under a
+  // compositor that gives their empty shape no input.
+  bool IsOverlay(Window window) const { return window != None && window == overlay_; }
+  void TakeClicksIn(XserverRegion area);
+
+ private:
+  enum class Mode {
+    // The ink and the root get every drawing.
+    inkAndRoot,
+    // The root alone: it has been filled opaquely all over, so it holds what the ink would.
+    rootAlone,
+    // The ink and the overlay that shows it.
+    overlay,
+  };
+
+  static void OnSelectionNotify(const XEvent& event);
+  static void OnConfigureNotify(const XEvent& event);
+  static void OnMapNotify(const XEvent& event);
+  static void OnUnmapNotify(const XEvent& event);
+
+  void FollowCompositor();
+  void Resize(unsigned width, unsigned height);
+  void FollowWindow(Window window, bool overrideRedirect);
+  void CreateOverlay();
+  void DestroyOverlay();
+  void SelectRootInput();
+  Picture InkPicture(Pixmap ink) const;
+  unsigned long AllocatedPixel(ARGB color);
+
+  Display* dpy_;
+  Window rootWindow_;
+  Mode mode_;
+  unsigned width_;
+  unsigned height_;
+  ScreenChange change_;
+  XserverRegion nothing_;
+  GC rootGC_;
+  GC rootFillGC_;
+  Picture rootPicture_;
+  Visual* rootVisual_;
+  // Pixels of the colours allocated on a screen whose pixels index a colormap.
+  std::vector<std::pair<ARGB, unsigned long>> allocated_;
+  // While a device context lives: the ink, its GCs (for every 32-bit drawable) and picture.
+  Pixmap ink_ = None;
+  GC inkGC_ = nullptr;
+  GC inkFillGC_ = nullptr;
+  Picture inkPicture_ = None;
+  // While the ink shows through it, in overlay mode.
+  Window overlay_ = None;
+};
+
+// Made on first use, for the rest of the program.
+Screen& TheScreen();
 
 bool IsLiveDC(HDC dc);
-
-// Where a drawing goes now.
-Targets DrawingTargets();
-
-// Where a fill of the whole screen in that colour goes: an opaque one
-// leaves the root alone holding the figure, from then on.
-Targets WholeScreenFillTargets(ARGB color);
-
-// The colour as a pixel of the target, premultiplied where it has alpha.
-unsigned long PixelOf(ARGB color, const Target& target);
-
-// Whether the screen is in overlay mode: a compositor that blends shows the windows.
-bool CompositorBlendsNow();
-
-// For the events the message loop reads: a compositor starting or stopping,
-// and windows put above the overlay.
-void FollowScreen(const XEvent& event);
 
 }  // namespace x11

@@ -1,7 +1,6 @@
 #include "platform/x11/window.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <strings.h>
 
@@ -9,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/compositor.h"
 #include "platform/x11/connection.h"
-#include "platform/x11/events.h"
 #include "platform/x11/handle_table.h"
 #include "platform/x11/message_queue.h"
 #include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
+#include "platform/x11/x_errors.h"
+#include "platform/x11/x_window.h"
 
 namespace x11 {
 namespace {
@@ -42,31 +41,6 @@ std::vector<Retired>::iterator FindRetired(Window xid) {
 
 constexpr WORD firstClassAtom = 0xC000;
 
-// A window whose client area shows what lies behind it, as one the program
-// never paints does on Windows. Without a compositor a window with no
-// background keeps the screen's pixels; under one that blends, it would
-// show a stale copy of them, so it is made fully transparent instead, and
-// of opacity 0, which compositors apply to its frame and shadow as well.
-Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
-  XSetWindowAttributes attributes{};
-  attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
-  if (CompositorBlendsNow()) {
-    const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
-    if (translucent != None) {
-      const long transparent = 0;
-      XChangeProperty(dpy, translucent, Atoms().NET_WM_WINDOW_OPACITY, XA_CARDINAL, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(&transparent), 1);
-      // Nothing of it to show: a frame takes its window's shape, so the
-      // compositor casts no shadow of the frame over the desktop either.
-      XShapeCombineRectangles(dpy, translucent, ShapeBounding, 0, 0, nullptr, 0, ShapeSet, YXBanded);
-      return translucent;
-    }
-  }
-  attributes.background_pixmap = None;
-  return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, CopyFromParent, InputOutput,
-                       CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-}
-
 const WindowClass* FindClass(LPCSTR name) {
   for (const WindowClass& windowClass : classes) {
     if (strcasecmp(windowClass.name.c_str(), name) == 0) {
@@ -76,61 +50,10 @@ const WindowClass* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-// Asks window managers for a frame without decorations, as a popup has none.
-void RemoveDecorations(Display* dpy, Window xid) {
-  constexpr long decorationsFlag = 1L << 1;
-  const long motifHints[5] = {decorationsFlag, 0, 0, 0, 0};
-  const Atom atom = Atoms().MOTIF_WM_HINTS;
-  XChangeProperty(dpy, xid, atom, atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motifHints), 5);
-}
-
-void NameWindow(Display* dpy, Window xid, LPCSTR title, LPCSTR className) {
-  XStoreName(dpy, xid, title);
-  std::string instanceName = className;
-  std::string classNameCopy = className;
-  XClassHint hint{instanceName.data(), classNameCopy.data()};
-  XSetClassHint(dpy, xid, &hint);
-}
-
-void PlaceWindow(Display* dpy, Window xid, int x, int y, int width, int height) {
-  XSizeHints hints{};
-  hints.flags = USPosition | USSize;
-  hints.x = x;
-  hints.y = y;
-  hints.width = width;
-  hints.height = height;
-  XSetWMNormalHints(dpy, xid, &hints);
-}
-
-// The X window behind a window of that look, of the screen's current mode,
-// with the names and hints a window manager reads.
-Window CreateXWindow(Display* dpy, const WindowLook& look) {
-  const Window xid = CreateUnpaintedWindow(dpy, look.x, look.y, static_cast<unsigned>(look.width),
-                                           static_cast<unsigned>(look.height));
-  NameWindow(dpy, xid, look.title.c_str(), look.className.c_str());
-  PlaceWindow(dpy, xid, look.x, look.y, look.width, look.height);
-  Atom deleteWindow = Atoms().WM_DELETE_WINDOW;
-  XSetWMProtocols(dpy, xid, &deleteWindow, 1);
-  if ((look.style & WS_POPUP) != 0) {
-    RemoveDecorations(dpy, xid);
-  }
-  MarkFocusable(xid);
-  return xid;
-}
-
-// Whether a window manager has put the window into a frame of its own.
-bool Framed(Display* dpy, Window xid) {
-  Window root = None;
-  Window parent = None;
-  Window* children = nullptr;
-  unsigned count = 0;
-  if (XQueryTree(dpy, xid, &root, &parent, &children, &count) == 0) {
-    return false;
-  }
-  if (children != nullptr) {
-    XFree(children);
-  }
-  return parent != root;
+// Without a window manager to honour a maximized window's state, it covers the screen itself.
+void CoverScreen(Display* dpy, const HWND__& window) {
+  const Screen& screen = TheScreen();
+  XMoveResizeWindow(dpy, window.xid, 0, 0, screen.Width(), screen.Height());
 }
 
 // Maps the window, maximized if asked, and gives it the keyboard.
@@ -139,9 +62,8 @@ void Show(Display* dpy, HWND window, bool maximize) {
   if (maximize) {
     window->maximized = true;
     RequestMaximized(window->xid, window->visible);
-    // With no window manager to honour the request, cover the screen ourselves.
     if (!managed) {
-      XMoveResizeWindow(dpy, window->xid, 0, 0, ScreenWidth(dpy), ScreenHeight(dpy));
+      CoverScreen(dpy, *window);
     }
   }
   if (!window->visible) {
@@ -149,8 +71,9 @@ void Show(Display* dpy, HWND window, bool maximize) {
     window->visible = true;
     // A window manager maps the window when it has framed it; it activates only windows it manages.
     if (managed) {
-      WaitForEventFor(dpy, window->xid, MapNotify, windowManagerPatience);
-      if (CompositorBlendsNow() && !Framed(dpy, window->xid)) {
+      WaitUntilMapped(dpy, window->xid);
+      const ExpectedErrors gone{BadWindow};
+      if (TheScreen().Blends() && FrameOf(dpy, window->xid) == window->xid) {
         // A window manager that frames nothing (XWayland's) shows no window without a shape.
         XShapeCombineMask(dpy, window->xid, ShapeBounding, 0, 0, None, ShapeSet);
       }
@@ -171,7 +94,7 @@ void Destroy(HWND window, bool xWindowLives) {
   const std::unique_ptr<HWND__> destroyed = windows.Remove(window);
   if (destroyed != nullptr && xWindowLives) {
     // Another client may destroy it first.
-    ErrorTrap trap;
+    const ExpectedErrors gone{BadWindow};
     XDestroyWindow(Connection(), destroyed->xid);
   }
 }
@@ -193,7 +116,7 @@ void RenewWindows() {
   windows.ForEach([dpy](HWND__& window) {
     {
       // Gone first, so that what it covered shows again before the new one maps over it.
-      ErrorTrap trap;
+      const ExpectedErrors gone{BadWindow};
       XDestroyWindow(dpy, window.xid);
     }
     retired.push_back(Retired{window.xid, &window});
@@ -205,16 +128,91 @@ void RenewWindows() {
   });
 }
 
+XserverRegion ShownArea() {
+  Display* dpy = Connection();
+  const Screen& screen = TheScreen();
+  const Window rootWindow = DefaultRootWindow(dpy);
+  const XserverRegion area = XFixesCreateRegion(dpy, nullptr, 0);
+  Window root = None;
+  Window parent = None;
+  Window* stack = nullptr;
+  unsigned count = 0;
+  // Any window looked at may be gone by the time the server sees the question.
+  const ExpectedErrors gone{BadWindow, BadDrawable};
+  if (XQueryTree(dpy, rootWindow, &root, &parent, &stack, &count) == 0) {
+    return area;
+  }
+  windows.ForEach([&](const HWND__& window) {
+    const Window* top = std::find(stack, stack + count, FrameOf(dpy, window.xid));
+    XWindowAttributes attributes;
+    int x = 0;
+    int y = 0;
+    Window child = None;
+    if (!window.visible || top == stack + count || XGetWindowAttributes(dpy, window.xid, &attributes) == 0 ||
+        XTranslateCoordinates(dpy, window.xid, rootWindow, 0, 0, &x, &y, &child) == False) {
+      return;
+    }
+    XRectangle shown{static_cast<short>(x), static_cast<short>(y), static_cast<unsigned short>(attributes.width),
+                     static_cast<unsigned short>(attributes.height)};
+    const XserverRegion part = XFixesCreateRegion(dpy, &shown, 1);
+    // Stacked bottom to top: what lies above the window's frame covers it.
+    for (const Window* above = top + 1; above != stack + count; ++above) {
+      XWindowAttributes covering;
+      if (screen.IsOverlay(*above) || XGetWindowAttributes(dpy, *above, &covering) == 0 ||
+          covering.map_state != IsViewable) {
+        continue;
+      }
+      const int border = covering.border_width;
+      XRectangle covered{static_cast<short>(covering.x), static_cast<short>(covering.y),
+                         static_cast<unsigned short>(covering.width + 2 * border),
+                         static_cast<unsigned short>(covering.height + 2 * border)};
+      const XserverRegion cover = XFixesCreateRegion(dpy, &covered, 1);
+      XFixesSubtractRegion(dpy, part, part, cover);
+      XFixesDestroyRegion(dpy, cover);
+    }
+    XFixesUnionRegion(dpy, area, area, part);
+    XFixesDestroyRegion(dpy, part);
+  });
+  if (stack != nullptr) {
+    XFree(stack);
+  }
+  return area;
+}
+
+void FitMaximizedWindows() {
+  if (HasWindowManager()) {
+    return;
+  }
+  Display* dpy = Connection();
+  windows.ForEach([dpy](const HWND__& window) {
+    if (window.maximized) {
+      CoverScreen(dpy, window);
+    }
+  });
+}
+
+HWND ShownWindowAt(int x, int y) {
+  Display* dpy = Connection();
+  const ExpectedErrors gone{BadWindow};
+  return windows.FindIf([&](const HWND__& window) {
+    int insideX = 0;
+    int insideY = 0;
+    Window child = None;
+    XWindowAttributes attributes;
+    return window.visible && XGetWindowAttributes(dpy, window.xid, &attributes) != 0 &&
+           XTranslateCoordinates(dpy, DefaultRootWindow(dpy), window.xid, x, y, &insideX, &insideY, &child) !=
+               False &&
+           insideX >= 0 && insideY >= 0 && insideX < attributes.width && insideY < attributes.height;
+  });
+}
+
 void DestroyWindow(HWND window) { Destroy(window, true); }
 
 void XWindowDestroyed(Window xid) {
   const auto old = FindRetired(xid);
   if (old != retired.end()) {
     retired.erase(old);
-    return;
-  }
-  // Another client destroyed the window: it is gone for the program too.
-  if (const HWND window = FindWindow(xid)) {
+  } else if (const HWND window = FindWindow(xid)) {
     Destroy(window, false);
   }
 }
@@ -242,6 +240,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     return nullptr;
   }
   Display* dpy = x11::Connection();
+  x11::ListenToWindowEvents();
   WindowLook look{windowName != nullptr ? windowName : "", windowClass->name, style, x, y, width, height};
   const Window xid = x11::CreateXWindow(dpy, look);
   // As on Windows, the window exists for every other program once this returns.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <string>
 
@@ -37,6 +38,16 @@ bool IsLiveWindow(HWND window);
 // the old one was; the handles stay.
 void RenewWindows();
 
+// Where the program's shown windows lie on the screen, uncovered by other
+// windows: where a click is the program's. The caller destroys the region.
+XserverRegion ShownArea();
+
+// The shown window at that point of the screen, or null.
+HWND ShownWindowAt(int x, int y);
+
+// Without a window manager, maximized windows cover the screen at its new size.
+void FitMaximizedWindows();
+
 // Sends WM_DESTROY and then removes the window and its X window.
 void DestroyWindow(HWND window);
 
@@ -44,5 +55,8 @@ void DestroyWindow(HWND window);
 // nothing; a window of ours another client destroyed is destroyed, as by
 // DestroyWindow but for its X window.
 void XWindowDestroyed(Window xid);
+
+// Input for the windows, their close requests and their end go to them from the first window on.
+void ListenToWindowEvents();
 
 }  // namespace x11

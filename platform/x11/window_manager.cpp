@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 
 #include "platform/x11/connection.h"
+#include "platform/x11/x_errors.h"
 
 namespace x11 {
 namespace {
@@ -51,9 +52,9 @@ bool HasWindowManager() {
   if (named == None) {
     return false;
   }
-  ErrorTrap trap;
-  const Window self = WindowProperty(dpy, named, check);
-  return !trap.Caught() && self == named;
+  // Gone, it fails the question: a manager that has exited leaves its property naming it.
+  const ExpectedErrors gone{BadWindow};
+  return WindowProperty(dpy, named, check) == named;
 }
 
 void RequestMaximized(Window window, bool mapped) {
@@ -68,6 +69,12 @@ void RequestMaximized(Window window, bool mapped) {
     XChangeProperty(dpy, window, atoms.NET_WM_STATE, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(states), 2);
   }
+}
+
+bool IsCloseRequest(const XEvent& event) {
+  const AtomTable& atoms = Atoms();
+  return event.type == ClientMessage && event.xclient.message_type == atoms.WM_PROTOCOLS &&
+         event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == atoms.WM_DELETE_WINDOW;
 }
 
 void MarkFocusable(Window window) {
@@ -86,7 +93,7 @@ void Activate(Window window, bool managed) {
     return;
   }
   // The window may be gone, or not viewable yet, by the time the server sees the request.
-  ErrorTrap trap;
+  const ExpectedErrors goneOrHidden{BadWindow, BadMatch};
   XWindowAttributes attributes;
   if (XGetWindowAttributes(dpy, window, &attributes) != 0 && attributes.map_state == IsViewable) {
     XSetInputFocus(dpy, window, RevertToParent, CurrentTime);

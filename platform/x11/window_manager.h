@@ -15,6 +15,9 @@ bool HasWindowManager();
 // mapped, with a request to the window manager once it is.
 void RequestMaximized(Window window, bool mapped);
 
+// A window manager's request to close the window: WM_DELETE_WINDOW.
+bool IsCloseRequest(const XEvent& event);
+
 // Tells window managers that the window takes the keyboard when activated.
 void MarkFocusable(Window window);
 

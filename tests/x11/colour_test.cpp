@@ -69,7 +69,8 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
 
   GdipSetPenColor(pen, 0xFFFF00FF);
   GdipSetPenWidth(pen, 1.2f);
-  // On a bare server, once cleared opaquely all over, the root alone holds the figure.
+  // On a bare server, once cleared opaquely all over, the root alone holds the figure: a frame's clear is one fill.
+  GdipGraphicsClear(graphics, 0xFFFFFFFF);
   EXPECT_EQ(RequestsOf([&] { GdipGraphicsClear(graphics, 0xFFFFFFFF); }), 1u);
   GdipDrawLines(graphics, pen, line, 2);
   EXPECT_EQ(RequestsOf([&] { GdipDrawLines(graphics, pen, line, 2); }), 1u) << "the GC already holds the pen";
