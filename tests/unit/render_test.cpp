@@ -12,7 +12,7 @@ class RenderTest : public ProgramTest {};
 
 TEST_F(RenderTest, InitDrawingTakesTheScreenAndCreatesGraphicsPenAndBrushInOrder) {
   InitDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("init")));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls({"init"})));
   EXPECT_EQ(hdcScreen, recording::screenDC);
   EXPECT_EQ(gdipToken, recording::defaultToken);
   EXPECT_EQ(startupInput.GdiplusVersion, 1u);
@@ -26,11 +26,11 @@ TEST_F(RenderTest, EveryFrameStepsTheFigurePausesAndDrawsWithThePenSetAgain) {
   recording::Reset();
 
   DrawFrame();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("frame")));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls({"frame"})));
   EXPECT_EQ(swapCursor, 4u);
 
   DrawFrame();
-  const std::vector<std::string> frame = GoldenCalls("frame");
+  const std::vector<std::string> frame = GoldenCalls({"frame"});
   std::vector<std::string> twoFrames = frame;
   twoFrames.insert(twoFrames.end(), frame.begin(), frame.end());
   EXPECT_THAT(recording::Calls(), ElementsAreArray(twoFrames));
@@ -58,7 +58,7 @@ TEST_F(RenderTest, ShutdownReleasesEverythingInReverseOrder) {
   InitDrawing();
   recording::Reset();
   ShutdownDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("shutdown")));
+  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls({"shutdown"})));
 }
 
 TEST_F(RenderTest, ShutdownWithoutATokenStillReleasesTheScreen) {
@@ -67,7 +67,7 @@ TEST_F(RenderTest, ShutdownWithoutATokenStillReleasesTheScreen) {
   EXPECT_EQ(gdipToken, 0u);
   recording::Reset();
   ShutdownDrawing();
-  EXPECT_THAT(recording::Calls(), ElementsAre(GoldenCalls("shutdown").back()));
+  EXPECT_THAT(recording::Calls(), ElementsAre(GoldenCalls({"shutdown"}).back()));
 }
 
 }  // namespace
