@@ -38,12 +38,6 @@ class FigureTest : public testing::Test {
     std::memcpy(figurePoints, loadedTable.data(), sizeof figurePoints);
     swapCursor = loadedCursor;
   }
-
-  static void Step(int times) {
-    for (int i = 0; i < times; ++i) {
-      StepFigure();
-    }
-  }
 };
 
 TEST_F(FigureTest, TableHoldsTheExactFloat32Patterns) {
@@ -62,46 +56,29 @@ TEST_F(FigureTest, TableHoldsTheExactFloat32Patterns) {
             reinterpret_cast<const char*>(figurePoints) + 35 * sizeof(float));
 }
 
-TEST_F(FigureTest, FirstStepExchangesY0AndX1) {
-  Step(1);
-  EXPECT_EQ(swapCursor, 4u);
-  EXPECT_EQ(figurePoints[0].X, 500.0f);
-  EXPECT_EQ(figurePoints[0].Y, 300.0f);
-  EXPECT_EQ(figurePoints[1].X, 240.0f);
-  EXPECT_EQ(figurePoints[1].Y, 280.0f);
-  Coordinates expected = loadedTable;
-  std::swap(expected[1], expected[2]);
-  EXPECT_EQ(Bits(), expected);
-}
-
-TEST_F(FigureTest, CursorWrapsAfterTheLastPairAndExchangesTheFirstPair) {
-  Step(34);
-  EXPECT_EQ(swapCursor, 136u);
-  const Coordinates before = Bits();
-  Step(1);
-  EXPECT_EQ(swapCursor, 0u);
-  Coordinates expected = before;
-  std::swap(expected[0], expected[1]);
-  EXPECT_EQ(Bits(), expected);
-}
-
-TEST_F(FigureTest, AFullCycleRotatesTheRun) {
-  Step(35);
-  const Coordinates now = Bits();
-  for (int c = 2; c <= 34; ++c) {
-    EXPECT_EQ(now[c], loadedTable[c + 1]) << "coordinate " << c;
+// The first 34 steps carry y0's value up the run to coordinate 35, each moving the coordinate it passes
+// down one place; the 35th wraps the cursor and exchanges the first pair, x0 and y0's former place.
+TEST_F(FigureTest, StepsCarryY0UpTheRunThenWrapToTheFirstPair) {
+  const struct { int steps; std::uint32_t cursor; int y0At; bool firstPairExchanged; } table[] = {
+      {1, 4, 2, false},
+      {2, 8, 3, false},
+      {34, 136, 35, false},
+      {35, 0, 35, true},
+  };
+  int steps = 0;
+  for (const auto& row : table) {
+    SCOPED_TRACE(testing::Message() << "after step " << row.steps);
+    for (; steps < row.steps; ++steps) {
+      StepFigure();
+    }
+    Coordinates expected = loadedTable;
+    std::rotate(expected.begin() + 1, expected.begin() + 2, expected.begin() + row.y0At + 1);
+    if (row.firstPairExchanged) {
+      std::swap(expected[0], expected[1]);
+    }
+    EXPECT_EQ(Bits(), expected);
+    EXPECT_EQ(swapCursor, row.cursor);
   }
-  EXPECT_EQ(now[0], loadedTable[2]);
-  EXPECT_EQ(now[1], loadedTable[0]);
-  EXPECT_EQ(now[35], loadedTable[1]);
-  EXPECT_EQ(figurePoints[0].X, 300.0f);
-  EXPECT_EQ(figurePoints[0].Y, 500.0f);
-  EXPECT_EQ(figurePoints[1].X, 280.0f);
-  EXPECT_EQ(figurePoints[1].Y, 400.0f);
-  EXPECT_EQ(figurePoints[2].X, 320.0f);
-  EXPECT_EQ(figurePoints[2].Y, 250.0f);
-  EXPECT_EQ(figurePoints[17].X, 217.4447f);
-  EXPECT_EQ(figurePoints[17].Y, 240.0f);
 }
 
 TEST_F(FigureTest, ValuesAreOnlyPermutedAndReturnHomeAfter36Cycles) {

@@ -1,5 +1,6 @@
 // Puts the program's module-level state back to its load-time values
-// between tests, and names its addresses in recorded calls.
+// between tests, names its addresses in recorded calls, and reads the golden
+// list for this build of this program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +11,23 @@
 #include <vector>
 
 #include "figure/figure.h"
-#include "golden.h"
 #include "render/render.h"
 #include "tests/recording/recording.h"
+#include "tests/support/golden.h"
+
+// The calls made in every occurrence of these sections, one section after the other.
+inline std::vector<std::string> GoldenCalls(const std::vector<const char*>& sections) {
+  std::vector<std::string> calls;
+  for (const char* section : sections) {
+    for (const testsupport::GoldenCall& call : testsupport::ReadGoldenSection(
+             GOLDEN_CALLS, section, CLEARS_EVERY_FRAME ? "cleardraw" : "overdraw", SHOWS_FRAME_RATE)) {
+      if (!call.sometimes) {
+        calls.push_back(call.text);
+      }
+    }
+  }
+  return calls;
+}
 
 class ProgramTest : public testing::Test {
  protected:

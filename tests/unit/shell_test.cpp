@@ -1,14 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "program_state.h"
 #include "shell/shell.h"
 
 namespace {
 
-using testing::ElementsAre;
 using testing::ElementsAreArray;
-using testing::IsEmpty;
 
 class WndProcTest : public ProgramTest {
  protected:
@@ -17,52 +17,43 @@ class WndProcTest : public ProgramTest {
   }
 };
 
-TEST_F(WndProcTest, EraseBackgroundIsAnsweredWithoutTouchingAnything) {
-  EXPECT_EQ(Send(WM_ERASEBKGND), 1);
-  EXPECT_THAT(recording::Calls(), IsEmpty());
-}
-
-TEST_F(WndProcTest, CreateSetsUpDrawing) {
-  EXPECT_EQ(Send(WM_CREATE), 0);
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("init")));
-}
-
-TEST_F(WndProcTest, PaintDrawsOneFrameAndValidatesNothing) {
-  Send(WM_CREATE);
-  recording::Reset();
-  EXPECT_EQ(Send(WM_PAINT), 0);
-  // Only the frame's own calls: no begin or end of painting, no validation.
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("frame")));
-}
-
-TEST_F(WndProcTest, DestroyReleasesDrawingThenPostsQuit) {
-  Send(WM_CREATE);
-  recording::Reset();
-  EXPECT_EQ(Send(WM_DESTROY), 0);
-  std::vector<std::string> expected = GoldenCalls("shutdown");
-  const std::vector<std::string> quit = GoldenCalls("quit");
-  expected.insert(expected.end(), quit.begin(), quit.end());
-  EXPECT_THAT(recording::Calls(), ElementsAreArray(expected));
-}
-
-TEST_F(WndProcTest, ReleasingAnyKeyPostsQuitWithoutDestroying) {
-  for (const WPARAM key : {WPARAM{0x1B}, WPARAM{'A'}, WPARAM{0x20}, WPARAM{0x70}}) {
+// Each message, sent once drawing is set up: the procedure's result and its calls, which are the golden sections'
+// or, for a message it leaves to default handling, that one call, whose result it returns.
+TEST_F(WndProcTest, AnswersItsOwnMessagesAndLeavesTheRestToDefaultHandling) {
+  constexpr LRESULT byDefault = 42;
+  const struct { const char* name; UINT message; WPARAM wParam; LRESULT result; std::vector<const char*> sections; }
+  table[] = {
+      {"erase background: nothing touched", WM_ERASEBKGND, 0, 1, {}},
+      {"create: drawing set up", WM_CREATE, 0, 0, {"init"}},
+      // Only the frame's own calls: no begin or end of painting, no validation.
+      {"paint: one frame", WM_PAINT, 0, 0, {"frame"}},
+      {"destroy: drawing released, then quit posted", WM_DESTROY, 0, 0, {"shutdown", "quit"}},
+      // Any key, not only the Esc the notice names, and the window is not destroyed.
+      {"Esc released: quit posted", WM_KEYUP, VK_ESCAPE, 0, {"quit"}},
+      {"A released: quit posted", WM_KEYUP, 'A', 0, {"quit"}},
+      {"space released: quit posted", WM_KEYUP, VK_SPACE, 0, {"quit"}},
+      {"F1 released: quit posted", WM_KEYUP, VK_F1, 0, {"quit"}},
+      {"system key released", WM_SYSKEYUP, 'A', byDefault, {}},
+      {"system key pressed", WM_SYSKEYDOWN, 'A', byDefault, {}},
+      {"key pressed", WM_KEYDOWN, 'A', byDefault, {}},
+      {"close request", WM_CLOSE, 'A', byDefault, {}},
+      {"system command", WM_SYSCOMMAND, 'A', byDefault, {}},
+      {"quit", WM_QUIT, 'A', byDefault, {}},
+      {"activation", 0x0006, 'A', byDefault, {}},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    Send(WM_CREATE);
     recording::Reset();
-    EXPECT_EQ(Send(WM_KEYUP, key, 0xC0010001), 0);
-    EXPECT_THAT(recording::Calls(), ElementsAreArray(GoldenCalls("quit"))) << "key " << key;
-  }
-}
-
-TEST_F(WndProcTest, EverythingElseGoesToDefaultHandlingWithItsResult) {
-  recording::TheScript().defWindowProcResult = 42;
-  const UINT others[] = {WM_SYSKEYUP, WM_SYSKEYDOWN, WM_KEYDOWN, WM_CLOSE, WM_SYSCOMMAND, WM_QUIT, 0x0006};
-  for (const UINT message : others) {
-    recording::Reset();
-    recording::TheScript().defWindowProcResult = 42;
-    EXPECT_EQ(Send(message, 0x41, 0x20380001), 42);
-    char expected[80];
-    std::snprintf(expected, sizeof expected, "DefWindowProcA(window, 0x%X, 0x41, 0x20380001)", message);
-    EXPECT_THAT(recording::Calls(), ElementsAre(expected));
+    recording::TheScript().defWindowProcResult = byDefault;
+    EXPECT_EQ(Send(row.message, row.wParam, 0xC0010001), row.result);
+    std::vector<std::string> expected = GoldenCalls(row.sections);
+    if (row.result == byDefault) {
+      char call[80];
+      std::snprintf(call, sizeof call, "DefWindowProcA(window, 0x%X, 0x41, 0xC0010001)", row.message);
+      expected.push_back(call);
+    }
+    EXPECT_THAT(recording::Calls(), ElementsAreArray(expected));
   }
 }
 
@@ -73,30 +64,37 @@ class WinMainTest : public ProgramTest {
   }
 };
 
+// The window is shown maximized whatever the show command, and the loop's last message gives the code.
 TEST_F(WinMainTest, RegistersCreatesShowsUpdatesAndRunsTheLoop) {
-  recording::TheScript().messages = {Message(WM_PAINT), Message(WM_KEYUP, 0x1B), MSG{nullptr, WM_QUIT, 0, 0, 0, {}}};
-  const UINT code = WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT);
-  EXPECT_EQ(code, 0u);
+  const struct { const char* name; INT showCommand; WPARAM quitCode; } table[] = {
+      {"as Start calls it", SW_SHOWDEFAULT, 0},
+      {"told to hide, quitting with 7", 0, 7},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    recording::Reset();
+    recording::TheScript().messages = {Message(WM_PAINT), Message(WM_KEYUP, 0x1B),
+                                       MSG{nullptr, WM_QUIT, row.quitCode, 0, 0, {}}};
+    EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, row.showCommand), row.quitCode);
 
-  std::vector<std::string> calls = recording::Calls();
-  ASSERT_GE(calls.size(), 5u);
-  // The class and message records are local to WinMain: compare those calls without their addresses.
-  for (std::string& call : calls) {
-    if (call.rfind("GetMessageA(", 0) == 0) {
-      call = "GetMessageA(msg" + call.substr(call.find(','));
-    } else if (call.rfind("RegisterClassExA(", 0) == 0) {
-      call = "RegisterClassExA(record)";
+    std::vector<std::string> calls = recording::Calls();
+    // The class and message records are local to WinMain: compare those calls without their addresses.
+    for (std::string& call : calls) {
+      if (call.rfind("GetMessageA(", 0) == 0) {
+        call = "GetMessageA(msg" + call.substr(call.find(','));
+      } else if (call.rfind("RegisterClassExA(", 0) == 0) {
+        call = "RegisterClassExA(record)";
+      }
     }
+    // The notice and the module handle come before WinMain, in Start.
+    std::vector<std::string> expected = GoldenCalls({"start", "show"});
+    expected.erase(expected.begin(), expected.begin() + 2);
+    expected.insert(expected.end(),
+                    {"GetMessageA(msg, null, 0, 0)", "TranslateMessage(0xF)", "DispatchMessageA(0xF)",
+                     "GetMessageA(msg, null, 0, 0)", "TranslateMessage(0x101)", "DispatchMessageA(0x101)",
+                     "GetMessageA(msg, null, 0, 0)"});
+    EXPECT_THAT(calls, ElementsAreArray(expected));
   }
-  // The notice and the module handle come before WinMain, in Start.
-  std::vector<std::string> expected = GoldenCalls("start");
-  expected.erase(expected.begin(), expected.begin() + 2);
-  const std::vector<std::string> show = GoldenCalls("show");
-  expected.insert(expected.end(), show.begin(), show.end());
-  expected.insert(expected.end(), {"GetMessageA(msg, null, 0, 0)", "TranslateMessage(0xF)", "DispatchMessageA(0xF)",
-                                   "GetMessageA(msg, null, 0, 0)", "TranslateMessage(0x101)", "DispatchMessageA(0x101)",
-                                   "GetMessageA(msg, null, 0, 0)"});
-  EXPECT_THAT(calls, ElementsAreArray(expected));
 }
 
 TEST_F(WinMainTest, FillsTheClassRecordFieldByField) {
@@ -116,26 +114,19 @@ TEST_F(WinMainTest, FillsTheClassRecordFieldByField) {
   EXPECT_EQ(registered.hIconSm, nullptr);
 }
 
-TEST_F(WinMainTest, ReturnsTheLastMessagesWParam) {
-  recording::TheScript().messages = {Message(WM_KEYUP), MSG{nullptr, WM_QUIT, 7, 0, 0, {}}};
-  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 7u);
-}
-
-TEST_F(WinMainTest, ShowsMaximizedWhateverTheShowCommand) {
-  WinMain(recording::moduleHandle, nullptr, nullptr, 0);
-  EXPECT_THAT(recording::Calls(), testing::Contains("ShowWindow(window, 3)"));
-}
-
-TEST_F(WinMainTest, GivesUpWithOneWhenTheClassCannotBeRegistered) {
-  recording::TheScript().classAtom = 0;
-  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 1u);
-  EXPECT_EQ(recording::Calls().back().rfind("RegisterClassExA(", 0), 0u);
-}
-
-TEST_F(WinMainTest, GivesUpWithOneWhenTheWindowCannotBeCreated) {
-  recording::TheScript().createdWindow = nullptr;
-  EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 1u);
-  EXPECT_EQ(recording::Calls().back().rfind("CreateWindowExA(", 0), 0u);
+// Without a class or a window no key could ever end the loop.
+TEST_F(WinMainTest, GivesUpWithOneWhenTheClassOrTheWindowFails) {
+  const struct { const char* failing; void (*fail)(recording::Script&); } table[] = {
+      {"RegisterClassExA(", [](recording::Script& script) { script.classAtom = 0; }},
+      {"CreateWindowExA(", [](recording::Script& script) { script.createdWindow = nullptr; }},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.failing);
+    recording::Reset();
+    row.fail(recording::TheScript());
+    EXPECT_EQ(WinMain(recording::moduleHandle, nullptr, nullptr, SW_SHOWDEFAULT), 1u);
+    EXPECT_EQ(recording::Calls().back().rfind(row.failing, 0), 0u);
+  }
 }
 
 TEST_F(WinMainTest, StartShowsTheNoticeFirstAndExitsWithWinMainsCode) {
@@ -148,12 +139,10 @@ TEST_F(WinMainTest, StartShowsTheNoticeFirstAndExitsWithWinMainsCode) {
   }
   EXPECT_EQ(exitCode, 0u);
   const std::vector<std::string>& calls = recording::Calls();
-  const std::vector<std::string> start = GoldenCalls("start");
+  const std::vector<std::string> start = GoldenCalls({"start"});
   ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[0], start[0]);
-  EXPECT_EQ(calls[1], start[1]);
-  EXPECT_EQ(calls[2], start[2]);
-  EXPECT_EQ(calls.back(), GoldenCalls("exit").back());
+  EXPECT_THAT(std::vector(calls.begin(), calls.begin() + 3), ElementsAreArray(start.begin(), start.begin() + 3));
+  EXPECT_EQ(calls.back(), GoldenCalls({"exit"}).back());
   EXPECT_EQ(hInstance, recording::moduleHandle);
 }
 

@@ -2,6 +2,8 @@
 
 #include <X11/keysym.h>
 
+#include <utility>
+
 #include "platform/x11/connection.h"
 #include "platform/x11/keyboard.h"
 
@@ -11,64 +13,45 @@ constexpr LPARAM altDown = static_cast<LPARAM>(KF_ALTDOWN) << 16;
 constexpr LPARAM repeated = static_cast<LPARAM>(KF_REPEAT) << 16;
 constexpr LPARAM up = static_cast<LPARAM>(KF_UP) << 16;
 
-// A key event of the layer's own display for the key that carries the keysym.
-XKeyEvent Key(int type, KeySym keysym, unsigned state = 0) {
-  XKeyEvent event{};
-  event.type = type;
-  event.display = x11::Connection();
-  event.keycode = XKeysymToKeycode(event.display, keysym);
-  event.state = state;
-  return event;
-}
-
-LPARAM ScanCode(KeySym keysym) { return static_cast<LPARAM>(Key(KeyPress, keysym).keycode - 8) << 16; }
-
-TEST(KeyboardTest, PressAndReleaseBecomeKeyDownAndKeyUpWithWindowsKeyData) {
+// One keyboard through a run of key events of the layer's own display. Each gives the message and the virtual
+// key Windows gives, and key data of a repeat count of 1, the scan code, which X numbers from 8, and the flags.
+TEST(KeyboardTest, KeyEventsBecomeWindowsKeyMessages) {
+  const struct { const char* name; int type; KeySym keysym; unsigned state; UINT message; WPARAM key; LPARAM flags; }
+  table[] = {
+      {"Esc pressed", KeyPress, XK_Escape, 0, WM_KEYDOWN, VK_ESCAPE, 0},
+      {"Esc released", KeyRelease, XK_Escape, 0, WM_KEYUP, VK_ESCAPE, repeated | up},
+      {"A pressed", KeyPress, XK_a, 0, WM_KEYDOWN, 'A', 0},
+      {"A held: its presses repeat, marked as already down", KeyPress, XK_a, 0, WM_KEYDOWN, 'A', repeated},
+      {"Alt pressed: a system key", KeyPress, XK_Alt_L, 0, WM_SYSKEYDOWN, VK_MENU, altDown},
+      {"F4 pressed with Alt", KeyPress, XK_F4, Mod1Mask, WM_SYSKEYDOWN, VK_F4, altDown},
+      {"F4 released with Alt", KeyRelease, XK_F4, Mod1Mask, WM_SYSKEYUP, VK_F4, altDown | repeated | up},
+      // Alt's own release still has Alt held: it is a system key too.
+      {"Alt released", KeyRelease, XK_Alt_L, Mod1Mask, WM_SYSKEYUP, VK_MENU, altDown | repeated | up},
+      {"F10 pressed: a system key without Alt", KeyPress, XK_F10, 0, WM_SYSKEYDOWN, VK_F10, 0},
+      {"F10 released", KeyRelease, XK_F10, 0, WM_SYSKEYUP, VK_F10, repeated | up},
+      {"F9 released: an ordinary key", KeyRelease, XK_F9, 0, WM_KEYUP, VK_F1 + 8, repeated | up},
+  };
   x11::Keyboard keyboard;
-  const x11::KeyMessage down = keyboard.Translate(Key(KeyPress, XK_Escape));
-  EXPECT_EQ(down.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(down.virtualKey, VK_ESCAPE);
-  EXPECT_EQ(down.keyData, 1 | ScanCode(XK_Escape));
-  const x11::KeyMessage release = keyboard.Translate(Key(KeyRelease, XK_Escape));
-  EXPECT_EQ(release.message, static_cast<UINT>(WM_KEYUP));
-  EXPECT_EQ(release.keyData, 1 | ScanCode(XK_Escape) | repeated | up);
-}
-
-TEST(KeyboardTest, HeldKeyRepeatsPressesMarkedAsAlreadyDown) {
-  x11::Keyboard keyboard;
-  keyboard.Translate(Key(KeyPress, XK_a));
-  const x11::KeyMessage repeat = keyboard.Translate(Key(KeyPress, XK_a));
-  EXPECT_EQ(repeat.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(repeat.virtualKey, static_cast<WPARAM>('A'));
-  EXPECT_NE(repeat.keyData & repeated, 0);
-}
-
-TEST(KeyboardTest, AltAndF10MakeSystemKeys) {
-  x11::Keyboard keyboard;
-  const x11::KeyMessage alt = keyboard.Translate(Key(KeyPress, XK_Alt_L));
-  EXPECT_EQ(alt.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(alt.virtualKey, VK_MENU);
-  const x11::KeyMessage f4 = keyboard.Translate(Key(KeyPress, XK_F4, Mod1Mask));
-  EXPECT_EQ(f4.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(f4.virtualKey, VK_F4);
-  EXPECT_NE(f4.keyData & altDown, 0);
-  EXPECT_EQ(keyboard.Translate(Key(KeyRelease, XK_F4, Mod1Mask)).message, static_cast<UINT>(WM_SYSKEYUP));
-  // Alt's own release still has Alt held: it is a system key too.
-  EXPECT_EQ(keyboard.Translate(Key(KeyRelease, XK_Alt_L, Mod1Mask)).message, static_cast<UINT>(WM_SYSKEYUP));
-  EXPECT_EQ(keyboard.Translate(Key(KeyPress, XK_F10)).message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(keyboard.Translate(Key(KeyRelease, XK_F10)).message, static_cast<UINT>(WM_SYSKEYUP));
-  EXPECT_EQ(keyboard.Translate(Key(KeyRelease, XK_F9)).message, static_cast<UINT>(WM_KEYUP));
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.name);
+    XKeyEvent event{};
+    event.type = row.type;
+    event.display = x11::Connection();
+    event.keycode = XKeysymToKeycode(event.display, row.keysym);
+    event.state = row.state;
+    const x11::KeyMessage translated = keyboard.Translate(event);
+    EXPECT_EQ(translated.message, row.message);
+    EXPECT_EQ(translated.virtualKey, row.key);
+    EXPECT_EQ(translated.keyData, 1 | static_cast<LPARAM>(event.keycode - 8) << 16 | row.flags);
+  }
 }
 
 TEST(KeyboardTest, VirtualKeysFollowWindows) {
-  EXPECT_EQ(x11::VirtualKeyOf(XK_q), static_cast<WPARAM>('Q'));
-  EXPECT_EQ(x11::VirtualKeyOf(XK_Q), static_cast<WPARAM>('Q'));
-  EXPECT_EQ(x11::VirtualKeyOf(XK_7), static_cast<WPARAM>('7'));
-  EXPECT_EQ(x11::VirtualKeyOf(XK_F1), VK_F1);
-  EXPECT_EQ(x11::VirtualKeyOf(XK_F12), 0x7Bu);
-  EXPECT_EQ(x11::VirtualKeyOf(XK_Return), VK_RETURN);
-  EXPECT_EQ(x11::VirtualKeyOf(XK_space), VK_SPACE);
-  EXPECT_EQ(x11::VirtualKeyOf(XK_Left), VK_LEFT);
+  const std::pair<KeySym, WPARAM> table[] = {{XK_q, 'Q'}, {XK_Q, 'Q'}, {XK_7, '7'}, {XK_F1, VK_F1}, {XK_F12, 0x7B},
+                                             {XK_Return, VK_RETURN}, {XK_space, VK_SPACE}, {XK_Left, VK_LEFT}};
+  for (const auto& [keysym, key] : table) {
+    EXPECT_EQ(x11::VirtualKeyOf(keysym), key) << XKeysymToString(keysym);
+  }
 }
 
 }  // namespace
