@@ -14,7 +14,7 @@ namespace {
 // A compositor that started or stopped needs new X windows, of the visual
 // the new mode shows through; a new size, maximized windows that fit it;
 // windows that moved, an overlay that takes the clicks where they show.
-void FollowScreen(Display* dpy) {
+void FollowScreen() {
   Screen& screen = TheScreen();
   const ScreenChange change = screen.TakeChange();
   if (change.mode) {
@@ -24,10 +24,8 @@ void FollowScreen(Display* dpy) {
   if (change.size) {
     FitMaximizedWindows();
   }
-  if (change.windows && screen.Blends()) {
-    const XserverRegion shown = ShownArea();
-    screen.TakeClicksIn(shown);
-    XFixesDestroyRegion(dpy, shown);
+  if (change.windows) {
+    RouteClicksToShownWindows();
   }
 }
 
@@ -37,7 +35,7 @@ void ReadEvents(Display* dpy) {
     XNextEvent(dpy, &event);
     DispatchEvent(event);
   }
-  FollowScreen(dpy);
+  FollowScreen();
 }
 
 }  // namespace

@@ -79,8 +79,9 @@ void Show(Display* dpy, HWND window, bool maximize) {
       }
     }
   }
-  // A newly shown window is the active one and gets the keyboard.
+  // A newly shown window is the active one and gets the keyboard, and the clicks where it shows.
   Activate(window->xid, managed);
+  RouteClicksToShownWindows();
 }
 
 void Destroy(HWND window, bool xWindowLives) {
@@ -128,6 +129,10 @@ void RenewWindows() {
   });
 }
 
+namespace {
+
+// Where the program's shown windows lie on the screen, uncovered by other
+// windows: where a click is the program's.
 XserverRegion ShownArea() {
   Display* dpy = Connection();
   const Screen& screen = TheScreen();
@@ -177,6 +182,18 @@ XserverRegion ShownArea() {
     XFree(stack);
   }
   return area;
+}
+
+}  // namespace
+
+void RouteClicksToShownWindows() {
+  Screen& screen = TheScreen();
+  if (!screen.Blends()) {
+    return;
+  }
+  const XserverRegion shown = ShownArea();
+  screen.TakeClicksIn(shown);
+  XFixesDestroyRegion(Connection(), shown);
 }
 
 void FitMaximizedWindows() {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
 
 #include <string>
 
@@ -38,9 +37,9 @@ bool IsLiveWindow(HWND window);
 // the old one was; the handles stay.
 void RenewWindows();
 
-// Where the program's shown windows lie on the screen, uncovered by other
-// windows: where a click is the program's. The caller destroys the region.
-XserverRegion ShownArea();
+// Under a compositor that blends, where the program's shown windows lie
+// uncovered by other windows, the overlay takes the clicks.
+void RouteClicksToShownWindows();
 
 // The shown window at that point of the screen, or null.
 HWND ShownWindowAt(int x, int y);

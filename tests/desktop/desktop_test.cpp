@@ -270,6 +270,13 @@ TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
   if (KindOf(DesktopName()).captures) {
     EXPECT_EQ(AwaitScreen(2), "");
   }
+  if (!KindOf(DesktopName()).privateNamespaces) {
+    // A click on the program's window, over the terminal where one shows through it, lands on the program's window.
+    const Rectangle clicked = terminal_.width > 0 ? terminal_ : shown;
+    testsupport::ClickAt(display_, DefaultRootWindow(display_), clicked.x + clicked.width / 2,
+                         clicked.y + clicked.height / 2);
+    EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window keeps the keyboard";
+  }
   if (ProgramName() == "overdraw") {
     // Any key's release ends it.
     testsupport::TypeKey(display_, XK_q);
