@@ -68,8 +68,8 @@ bool DismissesBox(KeySym keysym) {
 
 Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
   const int screen = DefaultScreen(dpy);
-  const int x = (static_cast<int>(TheScreen().Width()) - layout.width) / 2;
-  const int y = (static_cast<int>(TheScreen().Height()) - layout.height) / 2;
+  const int x = (static_cast<int>(ScreenWidth()) - layout.width) / 2;
+  const int y = (static_cast<int>(ScreenHeight()) - layout.height) / 2;
   const Window box = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, static_cast<unsigned>(layout.width),
                                          static_cast<unsigned>(layout.height), 1, BlackPixel(dpy, screen),
                                          WhitePixel(dpy, screen));

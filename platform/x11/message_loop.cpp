@@ -12,8 +12,9 @@ namespace x11 {
 namespace {
 
 // A compositor that started or stopped needs new X windows, of the visual
-// the new mode shows through; a new size, maximized windows that fit it;
-// windows that moved, an overlay that takes the clicks where they show.
+// the new mode shows through; a new size, maximized windows that fit it
+// and the figure shown again; windows that moved, an overlay that takes
+// the clicks where they show.
 void FollowScreen() {
   Screen& screen = TheScreen();
   const ScreenChange change = screen.TakeChange();
@@ -23,6 +24,8 @@ void FollowScreen() {
   }
   if (change.size) {
     FitMaximizedWindows();
+    // What the root showed need not survive its new size: the server may keep only the bytes where they were.
+    screen.ShowInkOnRoot();
   }
   if (change.windows) {
     RouteClicksToShownWindows();

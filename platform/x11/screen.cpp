@@ -44,8 +44,6 @@ bool MasksChannels(const Visual& visual) { return visual.c_class == TrueColor ||
 Screen::Screen()
     : dpy_(Connection()),
       rootWindow_(DefaultRootWindow(dpy_)),
-      width_(static_cast<unsigned>(DisplayWidth(dpy_, DefaultScreen(dpy_)))),
-      height_(static_cast<unsigned>(DisplayHeight(dpy_, DefaultScreen(dpy_)))),
       rootVisual_(DefaultVisual(dpy_, DefaultScreen(dpy_))) {
   int fixesEventBase = 0;
   int errorBase = 0;
@@ -76,6 +74,16 @@ Screen& TheScreen() {
   return screen;
 }
 
+unsigned ScreenWidth() {
+  Display* dpy = Connection();
+  return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy)));
+}
+
+unsigned ScreenHeight() {
+  Display* dpy = Connection();
+  return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy)));
+}
+
 // The root's size is followed in every mode; in overlay mode, whatever
 // another client maps or raises is put back below the overlay.
 void Screen::SelectRootInput() {
@@ -90,14 +98,14 @@ void Screen::CreateInk() {
   if (ink_ != None) {
     return;
   }
-  ink_ = XCreatePixmap(dpy_, rootWindow_, width_, height_, 32);
+  ink_ = XCreatePixmap(dpy_, rootWindow_, ScreenWidth(), ScreenHeight(), 32);
   XGCValues values{};
   values.graphics_exposures = False;
   values.foreground = 0;
   inkGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures, &values);
   inkFillGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures | GCForeground, &values);
   inkPicture_ = InkPicture(ink_);
-  XFillRectangle(dpy_, ink_, inkFillGC_, 0, 0, width_, height_);
+  XFillRectangle(dpy_, ink_, inkFillGC_, 0, 0, ScreenWidth(), ScreenHeight());
   if (mode_ == Mode::overlay) {
     CreateOverlay();
   }
@@ -131,7 +139,7 @@ void Screen::CreateOverlay() {
   attributes.override_redirect = True;
   attributes.event_mask = ButtonPressMask;
   const Window window =
-      CreateTranslucentWindow(0, 0, width_, height_, CWOverrideRedirect | CWEventMask, attributes);
+      CreateTranslucentWindow(0, 0, ScreenWidth(), ScreenHeight(), CWOverrideRedirect | CWEventMask, attributes);
   if (window == None) {
     return;
   }
@@ -171,7 +179,7 @@ void Screen::Fill(ARGB color) {
   }
   for (const Target& target : DrawingTargets()) {
     XSetForeground(dpy_, target.fillGC, PixelOf(color, target));
-    XFillRectangle(dpy_, target.drawable, target.fillGC, 0, 0, width_, height_);
+    XFillRectangle(dpy_, target.drawable, target.fillGC, 0, 0, ScreenWidth(), ScreenHeight());
   }
 }
 
@@ -229,7 +237,8 @@ ScreenChange Screen::TakeChange() { return std::exchange(change_, ScreenChange{}
 
 void Screen::ShowInkOnRoot() {
   if (mode_ == Mode::inkAndRoot && ink_ != None) {
-    XRenderComposite(dpy_, PictOpOver, inkPicture_, None, rootPicture_, 0, 0, 0, 0, 0, 0, width_, height_);
+    XRenderComposite(dpy_, PictOpOver, inkPicture_, None, rootPicture_, 0, 0, 0, 0, 0, 0, ScreenWidth(),
+                     ScreenHeight());
   }
 }
 
@@ -244,7 +253,8 @@ void Screen::FollowCompositor() {
   }
   if (blends) {
     if (mode_ == Mode::rootAlone && ink_ != None) {
-      XRenderComposite(dpy_, PictOpSrc, rootPicture_, None, inkPicture_, 0, 0, 0, 0, 0, 0, width_, height_);
+      XRenderComposite(dpy_, PictOpSrc, rootPicture_, None, inkPicture_, 0, 0, 0, 0, 0, 0, ScreenWidth(),
+                       ScreenHeight());
     }
     mode_ = Mode::overlay;
     if (ink_ != None) {
@@ -262,10 +272,12 @@ void Screen::FollowCompositor() {
 // The ink takes the new size, keeping what was drawn where it still fits,
 // and the overlay shows it whole.
 void Screen::Resize(unsigned width, unsigned height) {
-  if (width == width_ && height == height_) {
+  const unsigned oldWidth = ScreenWidth();
+  const unsigned oldHeight = ScreenHeight();
+  if (width == oldWidth && height == oldHeight) {
     return;
   }
-  // Xlib's own idea of the size, which nothing else updates without RandR's library.
+  // Xlib's own record, which nothing else updates without RandR's library.
   ::Screen* xlibScreen = ScreenOfDisplay(dpy_, DefaultScreen(dpy_));
   xlibScreen->width = static_cast<int>(width);
   xlibScreen->height = static_cast<int>(height);
@@ -273,14 +285,12 @@ void Screen::Resize(unsigned width, unsigned height) {
     const Pixmap ink = XCreatePixmap(dpy_, rootWindow_, width, height, 32);
     XSetForeground(dpy_, inkFillGC_, 0);
     XFillRectangle(dpy_, ink, inkFillGC_, 0, 0, width, height);
-    XCopyArea(dpy_, ink_, ink, inkFillGC_, 0, 0, std::min(width, width_), std::min(height, height_), 0, 0);
+    XCopyArea(dpy_, ink_, ink, inkFillGC_, 0, 0, std::min(width, oldWidth), std::min(height, oldHeight), 0, 0);
     XRenderFreePicture(dpy_, inkPicture_);
     XFreePixmap(dpy_, ink_);
     ink_ = ink;
     inkPicture_ = InkPicture(ink);
   }
-  width_ = width;
-  height_ = height;
   if (overlay_ != None) {
     XSetWindowBackgroundPixmap(dpy_, overlay_, ink_);
     XMoveResizeWindow(dpy_, overlay_, 0, 0, width, height);

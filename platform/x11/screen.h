@@ -64,9 +64,6 @@ class Screen {
   Screen(const Screen&) = delete;
   Screen& operator=(const Screen&) = delete;
 
-  unsigned Width() const { return width_; }
-  unsigned Height() const { return height_; }
-
   // Whether the screen is in overlay mode: a compositor that blends shows the windows.
   bool Blends() const { return mode_ == Mode::overlay; }
 
@@ -86,7 +83,8 @@ class Screen {
 
   ScreenChange TakeChange();
 
-  // Once the windows have new X windows after a compositor stopped: the ink back on the root.
+  // In root mode, once the windows have new X windows after a compositor
+  // stopped, or the screen has a new size: the ink back on the root.
   void ShowInkOnRoot();
 
   // In overlay mode the overlay lets every click through but those in the
@@ -122,8 +120,6 @@ class Screen {
   Display* dpy_;
   Window rootWindow_;
   Mode mode_;
-  unsigned width_;
-  unsigned height_;
   ScreenChange change_;
   XserverRegion nothing_;
   GC rootGC_;
@@ -143,6 +139,11 @@ class Screen {
 
 // Made on first use, for the rest of the program.
 Screen& TheScreen();
+
+// The screen's size: Xlib's own record of it, which the screen keeps up to
+// date as it changes.
+unsigned ScreenWidth();
+unsigned ScreenHeight();
 
 bool IsLiveDC(HDC dc);
 

@@ -52,8 +52,7 @@ const WindowClass* FindClass(LPCSTR name) {
 
 // Without a window manager to honour a maximized window's state, it covers the screen itself.
 void CoverScreen(Display* dpy, const HWND__& window) {
-  const Screen& screen = TheScreen();
-  XMoveResizeWindow(dpy, window.xid, 0, 0, screen.Width(), screen.Height());
+  XMoveResizeWindow(dpy, window.xid, 0, 0, ScreenWidth(), ScreenHeight());
 }
 
 // Maps the window, maximized if asked, and gives it the keyboard.
