@@ -17,6 +17,18 @@ set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
 set(gzipped_dir ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${packaging_dir}/changelog.in ${gzipped_dir}/changelog @ONLY)
 
+# The copyright file in Debian's machine-readable form, from LICENSE: the
+# holder from its copyright line, the text from its permission notice on,
+# each line indented and each empty line a lone dot.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" _ "${license}")
+set(copyright_holder ${CMAKE_MATCH_1})
+string(REGEX REPLACE "^.*\n(Permission )" "\\1" expat_text "${license}")
+string(STRIP "${expat_text}" expat_text)
+string(REPLACE "\n\n" "\n.\n" expat_text "${expat_text}")
+string(REPLACE "\n" "\n " expat_text " ${expat_text}")
+configure_file(${packaging_dir}/copyright.in ${gzipped_dir}/copyright @ONLY)
+
 # Compressed as Debian wants them: at the highest level, with no name or time stamp.
 set(gzipped)
 foreach(source ${gzipped_dir}/changelog ${PROJECT_SOURCE_DIR}/docs/man/overdraw.1 ${PROJECT_SOURCE_DIR}/docs/man/cleardraw.1)
@@ -28,5 +40,5 @@ foreach(source ${gzipped_dir}/changelog ${PROJECT_SOURCE_DIR}/docs/man/overdraw.
 endforeach()
 add_custom_target(packaging_files ALL DEPENDS ${gzipped})
 
-install(FILES ${packaging_dir}/copyright ${gzipped_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${gzipped_dir}/copyright ${gzipped_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${gzipped_dir}/overdraw.1.gz ${gzipped_dir}/cleardraw.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
