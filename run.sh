@@ -16,7 +16,8 @@ packages=("${build_packages[@]}")
 [ -n "${DISPLAY:-}" ] || packages+=("${run_packages[@]}")
 scripts/install-packages.sh "${packages[@]}"
 cmake --preset run >/dev/null
-cmake --build --preset run --target "$program" >/dev/null
+# Both programs, so that cpack can package the build folder as it is.
+cmake --build --preset run >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "build/run/$program"

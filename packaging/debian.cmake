@@ -14,19 +14,31 @@ cleardraw fills the screen with white in every frame. Releasing any key ends
 them.")
 
 set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
-set(gzipped_dir ${CMAKE_BINARY_DIR}/packaging)
-configure_file(${packaging_dir}/changelog.in ${gzipped_dir}/changelog @ONLY)
+set(generated_dir ${CMAKE_BINARY_DIR}/packaging)
 
-# Compressed as Debian wants them: at the highest level, with no name or time stamp.
-set(gzipped)
-foreach(source ${gzipped_dir}/changelog ${PROJECT_SOURCE_DIR}/docs/man/overdraw.1 ${PROJECT_SOURCE_DIR}/docs/man/cleardraw.1)
+# The copyright file in Debian's machine-readable form, from LICENSE: the
+# holder from its copyright line, the text from its permission notice on,
+# each line indented and each empty line a lone dot.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" _ "${license}")
+set(copyright_holder ${CMAKE_MATCH_1})
+string(REGEX REPLACE "^.*\n(Permission )" "\\1" expat_text "${license}")
+string(STRIP "${expat_text}" expat_text)
+string(REPLACE "\n\n" "\n.\n" expat_text "${expat_text}")
+string(REPLACE "\n" "\n " expat_text " ${expat_text}")
+configure_file(${packaging_dir}/copyright.in ${generated_dir}/copyright @ONLY)
+
+# Compressed as Debian wants them, at the highest level with no name or time
+# stamp, when the build is configured: packaging needs nothing built but the
+# programs.
+configure_file(${packaging_dir}/changelog.in ${generated_dir}/changelog @ONLY)
+set(man_pages ${PROJECT_SOURCE_DIR}/docs/man/overdraw.1 ${PROJECT_SOURCE_DIR}/docs/man/cleardraw.1)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${man_pages})
+foreach(source ${generated_dir}/changelog ${man_pages})
   get_filename_component(name ${source} NAME)
-  add_custom_command(OUTPUT ${gzipped_dir}/${name}.gz
-    COMMAND sh -c "gzip -9n < '${source}' > '${gzipped_dir}/${name}.gz'"
-    DEPENDS ${source} VERBATIM)
-  list(APPEND gzipped ${gzipped_dir}/${name}.gz)
+  execute_process(COMMAND gzip -9n INPUT_FILE ${source} OUTPUT_FILE ${generated_dir}/${name}.gz
+    COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-add_custom_target(packaging_files ALL DEPENDS ${gzipped})
 
-install(FILES ${packaging_dir}/copyright ${gzipped_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${gzipped_dir}/overdraw.1.gz ${gzipped_dir}/cleardraw.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${generated_dir}/copyright ${generated_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${generated_dir}/overdraw.1.gz ${generated_dir}/cleardraw.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
