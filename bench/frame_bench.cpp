@@ -9,7 +9,7 @@
 
 #include "platform/x11/connection.h"
 #include "render/render.h"
-#include "tests/support/xvfb.h"
+#include "tools/xvfb.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
       --i;
     }
   }
-  const testsupport::XvfbServer server(width, height);
+  const tools::XvfbServer server(width, height);
   benchmark::AddCustomContext("screen", std::to_string(width) + "x" + std::to_string(height));
   benchmark::RegisterBenchmark(PROGRAM "_frame", DrawFrames)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);

@@ -37,8 +37,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/process.h"
-#include "tests/support/xvfb.h"
+#include "tools/process.h"
+#include "tools/xvfb.h"
 
 namespace {
 
@@ -171,7 +171,7 @@ struct Desktop {
     if (!composited) {
       return;
     }
-    compositor = std::make_unique<testsupport::Process>(
+    compositor = std::make_unique<tools::Process>(
         std::vector<std::string>{"picom", "--backend", "xrender", "--config", "/dev/null"});
     while (!observer.CompositorRuns()) {
       std::this_thread::sleep_for(20ms);
@@ -182,10 +182,10 @@ struct Desktop {
   }
 
   // Starts the program and dismisses its notice; returns when it was launched and when it showed the notice.
-  std::pair<Clock::time_point, Clock::time_point> Start(std::unique_ptr<testsupport::Process>& process,
+  std::pair<Clock::time_point, Clock::time_point> Start(std::unique_ptr<tools::Process>& process,
                                                         const std::vector<std::string>& command) {
     const Clock::time_point launched = Clock::now();
-    process = std::make_unique<testsupport::Process>(command);
+    process = std::make_unique<tools::Process>(command);
     const Clock::time_point noticed = observer.WaitForMap();
     std::this_thread::sleep_for(200ms);
     observer.Key(XK_Return, true);
@@ -193,11 +193,11 @@ struct Desktop {
     return {launched, noticed};
   }
 
-  double CompositorCpu() const { return compositor ? testsupport::CpuMilliseconds(compositor->Pid()) : 0; }
+  double CompositorCpu() const { return compositor ? tools::CpuMilliseconds(compositor->Pid()) : 0; }
 
-  testsupport::XvfbServer server;
+  tools::XvfbServer server;
   Observer observer;
-  std::unique_ptr<testsupport::Process> compositor;
+  std::unique_ptr<tools::Process> compositor;
 };
 
 struct Program {
@@ -211,7 +211,7 @@ enum Field { startToNotice, dismissToFirstFrame, frameOverhead, programCpu, serv
 std::vector<double> MeasureOnce(const std::string& program, bool composited) {
   Desktop desktop(composited);
   std::vector<double> run(fieldCount);
-  std::unique_ptr<testsupport::Process> process;
+  std::unique_ptr<tools::Process> process;
   const auto [launched, noticed] = desktop.Start(process, {program});
   run[startToNotice] = Milliseconds(noticed - launched);
   const Clock::time_point dismissed = Clock::now();
@@ -227,14 +227,14 @@ std::vector<double> MeasureOnce(const std::string& program, bool composited) {
   // The CPU over as many frames, counted by the program's pauses, with no damage reported.
   desktop.observer.Report(false);
   process->WaitForPauses(1, 5s);
-  const double programBefore = testsupport::CpuMilliseconds(process->Pid());
-  const double serverBefore = testsupport::CpuMilliseconds(desktop.server.Pid());
+  const double programBefore = tools::CpuMilliseconds(process->Pid());
+  const double serverBefore = tools::CpuMilliseconds(desktop.server.Pid());
   const double compositorBefore = desktop.CompositorCpu();
   process->WaitForPauses(measuredFrames, 60s);
-  run[programCpu] = (testsupport::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
-  run[serverCpu] = (testsupport::CpuMilliseconds(desktop.server.Pid()) - serverBefore) / measuredFrames;
+  run[programCpu] = (tools::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
+  run[serverCpu] = (tools::CpuMilliseconds(desktop.server.Pid()) - serverBefore) / measuredFrames;
   run[compositorCpu] = (desktop.CompositorCpu() - compositorBefore) / measuredFrames;
-  run[peakKiB] = static_cast<double>(testsupport::ProcessStatusKiB(process->Pid(), "VmHWM"));
+  run[peakKiB] = static_cast<double>(tools::ProcessStatusKiB(process->Pid(), "VmHWM"));
   desktop.observer.Report(true);
 
   // Release a key right after a frame was drawn: the next whole frame runs before the release is read.
@@ -281,7 +281,7 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
   Desktop desktop(composited);
   char directory[] = "/tmp/program_bench.XXXXXX";
   const std::string out = std::string(mkdtemp(directory)) + "/callgrind";
-  std::unique_ptr<testsupport::Process> process;
+  std::unique_ptr<tools::Process> process;
   desktop.Start(process, {"valgrind", "--tool=callgrind", "--dump-before=Sleep", "--callgrind-out-file=" + out, program});
   for (int i = 0; i < countedFrames + 3; ++i) {
     desktop.observer.WaitForFigure();
@@ -313,7 +313,7 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
 // it, waited for each time: after a pause each, as in a frame, when the
 // screen's memory has left the caches, or back to back, when it has not.
 double ServerCpuPerFill(Clock::duration pause, int fills) {
-  const testsupport::XvfbServer server(screenWidth, screenHeight);
+  const tools::XvfbServer server(screenWidth, screenHeight);
   Display* display = XOpenDisplay(server.Display().c_str());
   const Window root = DefaultRootWindow(display);
   XGCValues values{};
@@ -323,11 +323,11 @@ double ServerCpuPerFill(Clock::duration pause, int fills) {
   double cpu = 0;
   for (int i = 0; i < fills; ++i) {
     std::this_thread::sleep_for(pause);
-    const double before = testsupport::CpuMilliseconds(server.Pid());
+    const double before = tools::CpuMilliseconds(server.Pid());
     XSetForeground(display, gc, i % 2 == 0 ? 0xff00ff : 0x000000);
     XFillRectangle(display, root, gc, 0, 0, screenWidth, screenHeight);
     XSync(display, False);
-    cpu += testsupport::CpuMilliseconds(server.Pid()) - before;
+    cpu += tools::CpuMilliseconds(server.Pid()) - before;
   }
   XFreeGC(display, gc);
   XCloseDisplay(display);
@@ -339,8 +339,8 @@ double ServerCpuPerFill(Clock::duration pause, int fills) {
 // X server after each: what waking up costs on this machine, the least that
 // any program drawing once a pause can spend.
 double CpuPerPause(bool drawing) {
-  const std::optional<testsupport::XvfbServer> server =
-      drawing ? std::make_optional<testsupport::XvfbServer>(screenWidth, screenHeight) : std::nullopt;
+  const std::optional<tools::XvfbServer> server =
+      drawing ? std::make_optional<tools::XvfbServer>(screenWidth, screenHeight) : std::nullopt;
   const pid_t child = fork();
   if (child == 0) {
     Display* display = server ? XOpenDisplay(server->Display().c_str()) : nullptr;
@@ -354,9 +354,9 @@ double CpuPerPause(bool drawing) {
     }
   }
   std::this_thread::sleep_for(2 * framePause);
-  const double before = testsupport::CpuMilliseconds(child);
+  const double before = tools::CpuMilliseconds(child);
   std::this_thread::sleep_for(measuredFrames * framePause);
-  const double perPause = (testsupport::CpuMilliseconds(child) - before) / measuredFrames;
+  const double perPause = (tools::CpuMilliseconds(child) - before) / measuredFrames;
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
   return perPause;

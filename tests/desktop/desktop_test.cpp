@@ -9,31 +9,32 @@
 
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
 
 #include "desktops.h"
-#include "tests/support/desktop.h"
-#include "tests/support/figure_frames.h"
-#include "tests/support/process.h"
-#include "tests/support/screen.h"
+#include "tools/desktop.h"
+#include "tools/figure_frames.h"
+#include "tools/process.h"
+#include "tools/screen.h"
+#include "tools/wait.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using testsupport::magenta;
-using testsupport::Process;
-using testsupport::Screenshot;
-using testsupport::white;
+using tools::magenta;
+using tools::Process;
+using tools::Rectangle;
+using tools::Screenshot;
+using tools::white;
 
 constexpr const char* insideNamespaces = "DESKTOP_TEST_IN_NAMESPACES";
 
 // The figure as frames 1, 2, ... draw it.
-const std::vector<testsupport::Polyline>& FramesDrawn() {
-  static const std::vector<testsupport::Polyline> frames = testsupport::FigureFrames(100);
+const std::vector<tools::Polyline>& FramesDrawn() {
+  static const std::vector<tools::Polyline> frames = tools::FigureFrames(100);
   return frames;
 }
 
@@ -44,38 +45,6 @@ int FramesWithin(Clock::duration since) {
   return static_cast<int>(std::min<long long>(frames, static_cast<long long>(FramesDrawn().size())));
 }
 
-bool Within(std::chrono::milliseconds limit, const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + limit;
-  while (!condition()) {
-    if (Clock::now() >= deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
-Window Focus(Display* display) {
-  Window focus;
-  int revert;
-  XGetInputFocus(display, &focus, &revert);
-  return focus;
-}
-
-struct Rectangle {
-  int x, y, width, height;
-};
-
-Rectangle OnScreen(Display* display, Window window) {
-  XWindowAttributes attributes{};
-  XGetWindowAttributes(display, window, &attributes);
-  int x = 0;
-  int y = 0;
-  Window child;
-  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-  return Rectangle{x, y, attributes.width, attributes.height};
-}
-
 // What is wrong with the screen: the ink of the first frames shows wherever none of the later frames up to
 // `framesAtMost` could draw it again (later frames cover most of it: a screen that lost its ink and drew on must
 // not pass by being drawn over), and no magenta lies off all of the frames drawn so far; empty if nothing.
@@ -84,7 +53,7 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
   int probed = 0;
   int missing = 0;
   for (int frame = 0; frame < firstFrames; ++frame) {
-    const testsupport::Polyline& points = frames[static_cast<std::size_t>(frame)];
+    const tools::Polyline& points = frames[static_cast<std::size_t>(frame)];
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
       const double dx = points[i + 1].X - points[i].X;
       const double dy = points[i + 1].Y - points[i].Y;
@@ -94,11 +63,11 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
         const double y = points[i].Y + dy * step / steps;
         double later = INFINITY;
         for (int other = firstFrames; other < framesAtMost; ++other) {
-          later = std::min(later, testsupport::DistanceToPolyline(x, y, frames[static_cast<std::size_t>(other)]));
+          later = std::min(later, tools::DistanceToPolyline(x, y, frames[static_cast<std::size_t>(other)]));
         }
-        if (later > testsupport::strokeReach) {
+        if (later > tools::strokeReach) {
           ++probed;
-          missing += testsupport::ColorNear(shot, x, y, 1, magenta) ? 0 : 1;
+          missing += tools::ColorNear(shot, x, y, 1, magenta) ? 0 : 1;
         }
       }
     }
@@ -107,7 +76,7 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
     return std::to_string(missing) + " of " + std::to_string(probed) + " points of the first " +
            std::to_string(firstFrames) + " frames' ink that no later frame covers do not show";
   }
-  const int stray = testsupport::StrayPixels(shot, {frames.begin(), frames.begin() + framesDrawn});
+  const int stray = tools::StrayPixels(shot, {frames.begin(), frames.begin() + framesDrawn});
   return stray == 0 ? "" : std::to_string(stray) + " magenta pixels on none of the " + std::to_string(framesDrawn) +
                                " frames drawn";
 }
@@ -151,27 +120,27 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
 
   // Starts the program and dismisses its notice as a user would; returns the main window.
   Window StartAnimation() {
-    const Window terminal = testsupport::FindViewableWindow(display_, terminalTitle, "XTerm");
+    const Window terminal = tools::FindViewableWindow(display_, terminalTitle, "XTerm");
     if (terminal != None) {
-      terminal_ = OnScreen(display_, terminal);
+      terminal_ = tools::OnScreen(display_, terminal);
       backdrop_ = desktop_->Capture();
     }
     program_ = std::make_unique<Process>(std::vector<std::string>{std::string(PROGRAM_DIR) + "/" + ProgramName()});
-    const Window notice = testsupport::WaitForWindow(display_, "test", nullptr, 20s);
+    const Window notice = tools::WaitForWindow(display_, "test", nullptr, 20s);
     if (notice == None) {
       ADD_FAILURE() << "no notice; " << program_->Stderr();
       return None;
     }
-    EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == notice; })) << "the notice takes the keyboard";
-    notice_ = OnScreen(display_, notice);
-    testsupport::TypeKey(display_, XK_Return);
+    EXPECT_TRUE(tools::WaitForFocus(display_, notice, 5s)) << "the notice takes the keyboard";
+    notice_ = tools::OnScreen(display_, notice);
+    tools::TypeKey(display_, XK_Return);
     dismissed_ = Clock::now();
-    const Window main = testsupport::WaitForWindow(display_, "test", "test", 20s);
+    const Window main = tools::WaitForWindow(display_, "test", "test", 20s);
     if (main == None) {
       ADD_FAILURE() << "no main window; " << program_->Stderr();
       return None;
     }
-    EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window takes the keyboard";
+    EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window takes the keyboard";
     return main;
   }
 
@@ -189,7 +158,7 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     if (shot.Count(magenta) <= 1000) {
       return "too little magenta";
     }
-    if (WhiteWhereTheNoticeWas(shot) != 0) {
+    if (shot.Count(white, notice_.x, notice_.y, notice_.width, notice_.height) != 0) {
       return "the notice is still on the screen";
     }
     const std::string frames = FramesFault(shot, firstFrames, framesAtMost, FramesSoFar());
@@ -218,7 +187,7 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     int kept = 0;
     for (int y = terminal_.y; y < terminal_.y + terminal_.height; ++y) {
       for (int x = terminal_.x; x < terminal_.x + terminal_.width; ++x) {
-        if (backdrop_.At(x, y) == terminalBackground && !testsupport::ColorNear(shot, x, y, 2, magenta)) {
+        if (backdrop_.At(x, y) == terminalBackground && !tools::ColorNear(shot, x, y, 2, magenta)) {
           ++before;
           kept += shot.At(x, y) == terminalBackground ? 1 : 0;
         }
@@ -229,16 +198,6 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
     }
     return "the terminal's background shows at " + std::to_string(kept) + " of " + std::to_string(before) +
            " pixels; its corner is " + ColorName(shot.At(terminal_.x + 2, terminal_.y + 2));
-  }
-
-  int WhiteWhereTheNoticeWas(const Screenshot& shot) const {
-    int count = 0;
-    for (int y = notice_.y; y < notice_.y + notice_.height; ++y) {
-      for (int x = notice_.x; x < notice_.x + notice_.width; ++x) {
-        count += shot.At(x, y) == white ? 1 : 0;
-      }
-    }
-    return count;
   }
 
   std::unique_ptr<Desktop> desktop_;
@@ -260,10 +219,12 @@ TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
   ASSERT_NE(main, None);
   // Maximized, or tiled over the whole screen but for a border or a title bar, once the manager has placed it.
   Rectangle shown{};
-  Within(10s, [&] {
-    shown = OnScreen(display_, main);
-    return shown.x <= 2 && shown.width >= screenWidth - 4 && shown.height >= screenHeight * 9 / 10;
-  });
+  tools::WaitUntil(
+      [&] {
+        shown = tools::OnScreen(display_, main);
+        return shown.x <= 2 && shown.width >= screenWidth - 4 && shown.height >= screenHeight * 9 / 10;
+      },
+      10s);
   EXPECT_LE(shown.x, 2);
   EXPECT_GE(shown.width, screenWidth - 4);
   EXPECT_GE(shown.height, screenHeight * 9 / 10);
@@ -273,13 +234,12 @@ TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
   if (!KindOf(DesktopName()).privateNamespaces) {
     // A click on the program's window, over the terminal where one shows through it, lands on the program's window.
     const Rectangle clicked = terminal_.width > 0 ? terminal_ : shown;
-    testsupport::ClickAt(display_, DefaultRootWindow(display_), clicked.x + clicked.width / 2,
-                         clicked.y + clicked.height / 2);
-    EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window keeps the keyboard";
+    tools::ClickAt(display_, DefaultRootWindow(display_), clicked.x + clicked.width / 2, clicked.y + clicked.height / 2);
+    EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window keeps the keyboard";
   }
   if (ProgramName() == "overdraw") {
     // Any key's release ends it.
-    testsupport::TypeKey(display_, XK_q);
+    tools::TypeKey(display_, XK_q);
   } else {
     // A window destroyed by another client ends it as well.
     XDestroyWindow(display_, main);
@@ -317,9 +277,9 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
   // The key below reaches the program only if its main window, whichever X window now shows it, has the keyboard.
-  const Window main = testsupport::WaitForWindow(display_, "test", "test", 5s);
-  EXPECT_TRUE(Within(5s, [&] { return Focus(display_) == main; })) << "the main window keeps the keyboard";
-  testsupport::TypeKey(display_, XK_Escape);
+  const Window main = tools::WaitForWindow(display_, "test", "test", 5s);
+  EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window keeps the keyboard";
+  tools::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program_->WaitForExit(5s), 0);
   EXPECT_EQ(program_->Stderr(), "");
 }

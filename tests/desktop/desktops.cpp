@@ -15,27 +15,25 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
-#include <thread>
 
-#include "tests/support/desktop.h"
-#include "tests/support/process.h"
-#include "tests/support/xvfb.h"
+#include "tools/compositor.h"
+#include "tools/desktop.h"
+#include "tools/process.h"
+#include "tools/wait.h"
+#include "tools/xvfb.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using testsupport::Process;
+using tools::CompositorRuns;
+using tools::Process;
 
 // The unprivileged user a Wayland compositor runs as; the test command creates it.
 constexpr const char* compositorUser = "overdraw-test";
 
 void WaitFor(const std::function<bool()>& ready, std::chrono::seconds limit, const std::string& what) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      throw std::runtime_error("gave up waiting for " + what);
-    }
-    std::this_thread::sleep_for(50ms);
+  if (!tools::WaitUntil(ready, limit, 50ms)) {
+    throw std::runtime_error("gave up waiting for " + what);
   }
 }
 
@@ -49,35 +47,12 @@ void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path) << text;
 }
 
-bool CompositorRuns(Display* display) {
-  const Atom selection = XInternAtom(display, "_NET_WM_CM_S0", False);
-  return XGetSelectionOwner(display, selection) != None;
-}
-
-// Whether a compositor has redirected the root's children itself: another client's manual redirection is then
-// refused. Asked only once the compositor has painted, lest the question take the redirection from it.
-bool RedirectionHeld(Display* display) {
-  static bool refused;
-  refused = false;
-  XSync(display, False);
-  const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return (refused = true), 0; });
-  XCompositeRedirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
-  XSync(display, False);
-  if (!refused) {
-    XCompositeUnredirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
-    XSync(display, False);
-  }
-  XSetErrorHandler(previous);
-  return refused;
-}
-
 // Whether a window manager manages new windows: it has put the ICCCM WM_STATE on a probe window that the test maps,
 // mapped again each time, since a manager that is still starting may let a map request pass unanswered.
 bool ManagesWindows(Display* display, Window probe) {
   XMapWindow(display, probe);
-  const auto deadline = std::chrono::steady_clock::now() + 1s;
   const Atom state = XInternAtom(display, "WM_STATE", False);
-  while (std::chrono::steady_clock::now() < deadline) {
+  return tools::WaitUntil([&] {
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
@@ -87,12 +62,8 @@ bool ManagesWindows(Display* display, Window probe) {
     if (data != nullptr) {
       XFree(data);
     }
-    if (type != None) {
-      return true;
-    }
-    std::this_thread::sleep_for(50ms);
-  }
-  return false;
+    return type != None;
+  }, 1s, 50ms);
 }
 
 // An X desktop on a virtual X server whose framebuffer file shows what the screen shows.
@@ -117,10 +88,10 @@ class XvfbDesktop : public Desktop {
     rmdir(framebuffers_.c_str());
   }
 
-  testsupport::Screenshot Capture() override { return testsupport::ReadXwd(framebuffers_ + "/Xvfb_screen0"); }
+  tools::Screenshot Capture() override { return tools::ReadXwd(framebuffers_ + "/Xvfb_screen0"); }
 
   void SetCompositing(bool on) override {
-    const testsupport::Screenshot before = Capture();
+    const tools::Screenshot before = Capture();
     switchCompositing_(on);
     if (on) {
       AwaitCompositor(before);
@@ -132,18 +103,15 @@ class XvfbDesktop : public Desktop {
   // A compositor owns its selection before it redirects windows and paints: it is ready once it has
   // painted the screen anew (or, on a screen that looks the same composited, within a bound) and holds the
   // redirection, which programs starting then see.
-  void AwaitCompositor(const testsupport::Screenshot& before) {
+  void AwaitCompositor(const tools::Screenshot& before) {
     WaitFor([this] { return CompositorRuns(display_); }, 120s, "the compositor");
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (Capture().pixels == before.pixels && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(50ms);
-    }
-    WaitFor([this] { return RedirectionHeld(display_); }, 120s, "the compositor to redirect the windows");
+    tools::WaitUntil([&] { return Capture().pixels != before.pixels; }, 3s, 50ms);
+    WaitFor([this] { return tools::RedirectionHeld(display_); }, 120s, "the compositor to redirect the windows");
   }
 
   // A window manager, which may be a compositing one too.
   void StartWindowManager(const std::vector<std::string>& command, bool composites = false) {
-    const testsupport::Screenshot before = Capture();
+    const tools::Screenshot before = Capture();
     processes_.push_back(std::make_unique<Process>(command));
     const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
     WaitFor([&] { return ManagesWindows(display_, probe); }, 120s, "the window manager");
@@ -179,7 +147,7 @@ class XvfbDesktop : public Desktop {
         "xterm", "-fa", "Monospace", "-fs", "10", "-geometry", "60x12+200+260", "-bg", ColorName(terminalBackground), "-fg", "#c0c0c0",
         "-title", terminalTitle, "-e", "sh", "-c",
         "i=0; while :; do i=$((i+1)); echo line $i of a busy terminal; sleep 0.1; done"}));
-    WaitFor([this] { return testsupport::FindViewableWindow(display_, terminalTitle, "XTerm") != None; }, 30s,
+    WaitFor([this] { return tools::FindViewableWindow(display_, terminalTitle, "XTerm") != None; }, 30s,
             "the terminal");
   }
 
@@ -210,7 +178,7 @@ class XvfbDesktop : public Desktop {
   }
 
   std::string framebuffers_;
-  testsupport::XvfbServer server_;
+  tools::XvfbServer server_;
   Display* display_;
   std::string home_;
   std::vector<std::unique_ptr<Process>> processes_;
@@ -270,14 +238,14 @@ class WaylandDesktop : public Desktop {
     setenv("DISPLAY", display_.c_str(), 1);
   }
 
-  testsupport::Screenshot Capture() override {
+  tools::Screenshot Capture() override {
     if (!grim_) {
       return {};
     }
     const std::string path = WaylandPath("screen.ppm");
     Process grim({"env", "XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + wayland_, "grim", "-t", "ppm", path});
     grim.WaitForExit(30s);
-    return testsupport::ReadPpm(path);
+    return tools::ReadPpm(path);
   }
 
   void SetCompositing(bool) override { throw std::logic_error("a Wayland compositor always composites"); }

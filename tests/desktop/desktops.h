@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/screen.h"
+#include "tools/screen.h"
 
 class Desktop {
  public:
   virtual ~Desktop() = default;
   // What the screen shows: where a compositor runs, its output, not the root
   // window. An empty screenshot where nothing here can read the screen.
-  virtual testsupport::Screenshot Capture() = 0;
+  virtual tools::Screenshot Capture() = 0;
   // Switches compositing on or off as a user would: picom started or ended,
   // or the window manager's own compositor switched in its settings.
   virtual void SetCompositing(bool on) = 0;

@@ -10,24 +10,24 @@
 #include <string>
 
 #include "e2e.h"
-#include "tests/support/desktop.h"
-#include "tests/support/process.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/desktop.h"
+#include "tools/process.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using testsupport::CaptureScreen;
-using testsupport::magenta;
-using testsupport::Process;
-using testsupport::Screenshot;
-using testsupport::white;
+using tools::CaptureScreen;
+using tools::magenta;
+using tools::Process;
+using tools::Screenshot;
+using tools::white;
 
 class ProgramTest : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    server_ = std::make_unique<testsupport::XvfbServer>(1024, 768);
+    server_ = std::make_unique<tools::XvfbServer>(1024, 768);
     display_ = XOpenDisplay(server_->Display().c_str());
     ASSERT_NE(display_, nullptr);
   }
@@ -47,19 +47,19 @@ class ProgramTest : public testing::TestWithParam<const char*> {
   }
 
   Window WaitForNotice(std::chrono::milliseconds limit = 5s) {
-    return testsupport::WaitForWindow(display_, "test", nullptr, limit);
+    return tools::WaitForWindow(display_, "test", nullptr, limit);
   }
   Window WaitForMainWindow(std::chrono::milliseconds limit = 5s) {
-    return testsupport::WaitForWindow(display_, "test", "test", limit);
+    return tools::WaitForWindow(display_, "test", "test", limit);
   }
 
   // Starts the program and dismisses its notice; the frames begin.
   Window StartAnimation(std::vector<std::string> prefix = {}, std::chrono::milliseconds limit = 5s) {
     Launch(std::move(prefix));
-    return testsupport::DismissNotice(display_, limit);
+    return tools::DismissNotice(display_, limit);
   }
 
-  std::unique_ptr<testsupport::XvfbServer> server_;
+  std::unique_ptr<tools::XvfbServer> server_;
   Display* display_ = nullptr;
   std::unique_ptr<Process> program_;
 };
@@ -72,16 +72,16 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   const Screenshot waiting = CaptureScreen(display_);
   EXPECT_EQ(waiting.Count(magenta), 0);
   EXPECT_LT(waiting.Count(white), waiting.width * waiting.height / 2) << "nothing cleared the screen";
-  EXPECT_EQ(testsupport::FindViewableWindow(display_, "test", "test"), None) << "no main window yet";
+  EXPECT_EQ(tools::FindViewableWindow(display_, "test", "test"), None) << "no main window yet";
   Window focus;
   int revert;
   XGetInputFocus(display_, &focus, &revert);
   EXPECT_EQ(focus, notice) << "the notice takes the keyboard";
 
-  testsupport::TypeKey(display_, XK_Return);
+  tools::TypeKey(display_, XK_Return);
   const Window main = WaitForMainWindow();
   ASSERT_NE(main, None);
-  EXPECT_EQ(testsupport::FindViewableWindow(display_, "test", nullptr), None) << "the notice is gone";
+  EXPECT_EQ(tools::FindViewableWindow(display_, "test", nullptr), None) << "the notice is gone";
   XWindowAttributes attributes;
   XGetWindowAttributes(display_, main, &attributes);
   EXPECT_EQ(attributes.x, 0);
@@ -98,11 +98,11 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
          XWindowAttributes box;
          XGetWindowAttributes(display_, notice, &box);
          // The button sits centred at the bottom of the box.
-         testsupport::ClickAt(display_, notice, box.width / 2, box.height - 28);
+         tools::ClickAt(display_, notice, box.width / 2, box.height - 28);
        }},
-      {"Space", [this](Window) { testsupport::TypeKey(display_, XK_space); }},
-      {"Escape", [this](Window) { testsupport::TypeKey(display_, XK_Escape); }},
-      {"closed", [this](Window notice) { testsupport::RequestClose(display_, notice); }},
+      {"Space", [this](Window) { tools::TypeKey(display_, XK_space); }},
+      {"Escape", [this](Window) { tools::TypeKey(display_, XK_Escape); }},
+      {"closed", [this](Window notice) { tools::RequestClose(display_, notice); }},
   };
   for (const auto& [how, dismiss] : dismissals) {
     Launch();
@@ -143,7 +143,7 @@ TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {
 TEST_P(ProgramTest, ReleasingAnyKeyExitsWithZero) {
   ASSERT_NE(StartAnimation(), None);
   ASSERT_TRUE(program_->WaitForPauses(2, 10s));
-  testsupport::TypeKey(display_, XK_q);
+  tools::TypeKey(display_, XK_q);
   EXPECT_EQ(program_->WaitForExit(3s), 0);
 }
 
@@ -153,33 +153,33 @@ TEST_P(ProgramTest, HoldingAKeyDoesNotExitButItsReleaseDoes) {
     ASSERT_NE(StartAnimation(detectable ? std::vector<std::string>{}
                                         : std::vector<std::string>{"env", "LD_PRELOAD=" NO_DETECTABLE_AUTOREPEAT}),
               None);
-    testsupport::PressKey(display_, XK_a);
+    tools::PressKey(display_, XK_a);
     // Through three frames: longer than the server waits before it repeats the key.
     EXPECT_TRUE(program_->WaitForPauses(4, 20s)) << "detectable auto-repeat: " << detectable;
     EXPECT_TRUE(program_->Running()) << "detectable auto-repeat: " << detectable;
-    testsupport::ReleaseKey(display_, XK_a);
+    tools::ReleaseKey(display_, XK_a);
     EXPECT_EQ(program_->WaitForExit(3s), 0) << "detectable auto-repeat: " << detectable;
   }
 }
 
 TEST_P(ProgramTest, AltWithAKeyDoesNotExit) {
   ASSERT_NE(StartAnimation(), None);
-  testsupport::PressKey(display_, XK_Alt_L);
-  testsupport::TypeKey(display_, XK_x);
-  testsupport::ReleaseKey(display_, XK_Alt_L);
+  tools::PressKey(display_, XK_Alt_L);
+  tools::TypeKey(display_, XK_x);
+  tools::ReleaseKey(display_, XK_Alt_L);
   EXPECT_TRUE(program_->WaitForPauses(3, 20s)) << "the frames go on";
   EXPECT_TRUE(program_->Running());
-  testsupport::TypeKey(display_, XK_Escape);
+  tools::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program_->WaitForExit(3s), 0);
 }
 
 TEST_P(ProgramTest, AltF4ClosesTheWindowAndExitsWithZero) {
   ASSERT_NE(StartAnimation(), None);
-  testsupport::PressKey(display_, XK_Alt_L);
-  testsupport::PressKey(display_, XK_F4);
+  tools::PressKey(display_, XK_Alt_L);
+  tools::PressKey(display_, XK_F4);
   EXPECT_EQ(program_->WaitForExit(3s), 0);
-  testsupport::ReleaseKey(display_, XK_F4);
-  testsupport::ReleaseKey(display_, XK_Alt_L);
+  tools::ReleaseKey(display_, XK_F4);
+  tools::ReleaseKey(display_, XK_Alt_L);
 }
 
 const std::vector<std::string> valgrind = {"valgrind", "--quiet", "--leak-check=full",
@@ -189,14 +189,14 @@ TEST_P(ProgramTest, CloseRequestExitsWithZeroAndLeaksNothingOfOurs) {
   const Window main = StartAnimation(valgrind, 30s);
   ASSERT_NE(main, None);
   ASSERT_TRUE(program_->WaitForPauses(3, 60s));
-  testsupport::RequestClose(display_, main);
+  tools::RequestClose(display_, main);
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
 
 TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
   ASSERT_NE(StartAnimation(valgrind, 30s), None);
   ASSERT_TRUE(program_->WaitForPauses(3, 60s));
-  testsupport::TypeKey(display_, XK_space);
+  tools::TypeKey(display_, XK_space);
   EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
 }
 
@@ -234,7 +234,7 @@ TEST(NoDisplayTest, BothProgramsSayWhyAndExitWithOne) {
 }
 
 TEST(NoDisplayTest, WithoutRenderBothProgramsSayWhyAndExitWithOneBeforeTheNotice) {
-  const testsupport::XvfbServer server(640, 480, 24, {"-extension", "RENDER"});
+  const tools::XvfbServer server(640, 480, 24, {"-extension", "RENDER"});
   for (const char* name : {"overdraw", "cleardraw"}) {
     Process program({ProgramPath(name)});
     EXPECT_EQ(program.WaitForExit(5s), 1) << name;

@@ -9,23 +9,23 @@
 #include <tuple>
 
 #include "e2e.h"
-#include "tests/support/desktop.h"
-#include "tests/support/process.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/desktop.h"
+#include "tools/process.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using testsupport::magenta;
-using testsupport::Process;
-using testsupport::white;
+using tools::magenta;
+using tools::Process;
+using tools::white;
 
 // Starts a program and dismisses its notice; returns its main window, known
 // from any earlier instance's by taking the keyboard.
 Window StartAnimation(Display* display, const std::string& name, std::unique_ptr<Process>& program) {
   program = std::make_unique<Process>(std::vector<std::string>{ProgramPath(name)});
-  return testsupport::DismissNotice(display);
+  return tools::DismissNotice(display);
 }
 
 struct Screen {
@@ -38,19 +38,19 @@ class ScreenTest : public testing::TestWithParam<std::tuple<const char*, Screen>
 
 TEST_P(ScreenTest, DrawsInTrueColoursAndExitsCleanly) {
   const auto [name, screen] = GetParam();
-  const testsupport::XvfbServer server(screen.width, screen.height, screen.depth);
+  const tools::XvfbServer server(screen.width, screen.height, screen.depth);
   Display* display = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(display, nullptr);
   std::unique_ptr<Process> program;
   ASSERT_NE(StartAnimation(display, name, program), None);
   ASSERT_TRUE(program->WaitForPauses(3, 20s));
-  const testsupport::Screenshot shot = testsupport::CaptureScreen(display);
+  const tools::Screenshot shot = tools::CaptureScreen(display);
   if (std::string(name) == "overdraw") {
     EXPECT_GT(shot.Count(magenta), 200) << "the pen colour is exact at every depth";
   } else {
     EXPECT_GT(shot.Count(white), shot.width * shot.height * 99 / 100);
   }
-  testsupport::TypeKey(display, XK_Escape);
+  tools::TypeKey(display, XK_Escape);
   EXPECT_EQ(program->WaitForExit(3s), 0) << program->Stderr();
   EXPECT_EQ(program->Stderr(), "");
   XCloseDisplay(display);
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(TwoInstancesTest, AKeyStormEndsTheFocusedOneAndTheOtherStillEndsOnARelease) {
-  const testsupport::XvfbServer server(1024, 768);
+  const tools::XvfbServer server(1024, 768);
   Display* display = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(display, nullptr);
   std::unique_ptr<Process> first;
@@ -79,14 +79,14 @@ TEST(TwoInstancesTest, AKeyStormEndsTheFocusedOneAndTheOtherStillEndsOnARelease)
   ASSERT_NE(firstWindow, secondWindow);
 
   for (int i = 0; i < 1000; ++i) {
-    testsupport::TypeKey(display, i % 2 == 0 ? XK_a : XK_Escape);
+    tools::TypeKey(display, i % 2 == 0 ? XK_a : XK_Escape);
   }
   EXPECT_EQ(second->WaitForExit(5s), 0) << second->Stderr();
   EXPECT_TRUE(first->Running()) << "the storm went to the window with the keyboard only";
 
   XSetInputFocus(display, firstWindow, RevertToParent, CurrentTime);
   XSync(display, False);
-  testsupport::TypeKey(display, XK_z);
+  tools::TypeKey(display, XK_z);
   EXPECT_EQ(first->WaitForExit(5s), 0) << first->Stderr();
   XCloseDisplay(display);
 }

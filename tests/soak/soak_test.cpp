@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/desktop.h"
-#include "tests/support/process.h"
-#include "tests/support/xvfb.h"
+#include "tools/desktop.h"
+#include "tools/process.h"
+#include "tools/xvfb.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 
 constexpr unsigned long frameTarget = 100000;
 
-unsigned long FramesDrawn(const testsupport::Process& program) {
+unsigned long FramesDrawn(const tools::Process& program) {
   const std::string out = program.Stdout();
   const auto last = out.rfind("frames ");
   return last == std::string::npos ? 0 : std::stoul(out.substr(last + 7));
@@ -54,11 +54,11 @@ long ServerResources(Display* display, Window window) {
 class SoakTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
-  const testsupport::XvfbServer server(1024, 768);
+  const tools::XvfbServer server(1024, 768);
   Display* display = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(display, nullptr);
-  testsupport::Process program({std::string(SOAK_DIR) + "/soak_" + GetParam()});
-  const Window window = testsupport::DismissNotice(display);
+  tools::Process program({std::string(SOAK_DIR) + "/soak_" + GetParam()});
+  const Window window = tools::DismissNotice(display);
   ASSERT_NE(window, None);
 
   // Samples after the first 10,000 frames, once everything has been set up, and at the end.
@@ -68,14 +68,14 @@ TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
   while (sampled < frameTarget && std::chrono::steady_clock::now() < deadline && program.Running()) {
     const unsigned long frames = FramesDrawn(program);
     if (frames >= 10000 && frames != sampled) {
-      samples[frames] = {testsupport::ProcessStatusKiB(program.Pid(), "VmRSS"), ServerResources(display, window)};
+      samples[frames] = {tools::ProcessStatusKiB(program.Pid(), "VmRSS"), ServerResources(display, window)};
       sampled = frames;
     }
     std::this_thread::sleep_for(100ms);
   }
   ASSERT_GE(sampled, frameTarget) << "the program drew only " << sampled << " frames; stderr: " << program.Stderr();
 
-  testsupport::TypeKey(display, XK_Escape);
+  tools::TypeKey(display, XK_Escape);
   EXPECT_EQ(program.WaitForExit(10s), 0);
   EXPECT_EQ(program.Stderr(), "") << "X errors are reported on stderr";
 

@@ -18,27 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/figure_frames.h"
 #include "tests/support/golden.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/figure_frames.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
 int Number(const char* text) { return static_cast<int>(std::strtol(text, nullptr, 0)); }
 
-int Count(const testsupport::Screenshot& shot, std::uint32_t color, int x0, int y0, int width, int height) {
-  int count = 0;
-  for (int y = std::max(0, y0); y < std::min(shot.height, y0 + height); ++y) {
-    for (int x = std::max(0, x0); x < std::min(shot.width, x0 + width); ++x) {
-      count += shot.At(x, y) == color ? 1 : 0;
-    }
-  }
-  return count;
-}
-
-testsupport::Screenshot Shot(const char* path) {
-  testsupport::Screenshot shot = testsupport::ReadXwd(path);
+tools::Screenshot Shot(const char* path) {
+  tools::Screenshot shot = tools::ReadXwd(path);
   if (shot.width == 0) {
     std::fprintf(stderr, "screen_check: cannot read %s\n", path);
     std::exit(2);
@@ -52,33 +42,33 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const std::vector<const char*> a(argv + std::min(argc, 2), argv + argc);
   if (command == "xvfb" && a.size() == 2) {
-    const testsupport::XvfbServer server(Number(a[0]), Number(a[1]));
+    const tools::XvfbServer server(Number(a[0]), Number(a[1]));
     std::cout << server.Display() << std::endl;
     std::cin.ignore(std::numeric_limits<std::streamsize>::max());
     return 0;
   }
   if (command == "count" && (a.size() == 2 || a.size() == 6)) {
-    const testsupport::Screenshot shot = Shot(a[0]);
+    const tools::Screenshot shot = Shot(a[0]);
     const std::uint32_t color = static_cast<std::uint32_t>(std::strtoul(a[1], nullptr, 0));
-    std::cout << (a.size() == 6 ? Count(shot, color, Number(a[2]), Number(a[3]), Number(a[4]), Number(a[5]))
+    std::cout << (a.size() == 6 ? shot.Count(color, Number(a[2]), Number(a[3]), Number(a[4]), Number(a[5]))
                                 : shot.Count(color))
               << "\n";
     return 0;
   }
   if (command == "figure" && a.size() == 2) {
-    const testsupport::Screenshot shot = Shot(a[0]);
-    const std::vector<testsupport::Polyline> frames = testsupport::FigureFrames(Number(a[1]));
+    const tools::Screenshot shot = Shot(a[0]);
+    const std::vector<tools::Polyline> frames = tools::FigureFrames(Number(a[1]));
     int shown = static_cast<int>(frames.size());
-    while (shown > 0 && !testsupport::ShowsPolyline(shot, frames[shown - 1])) {
+    while (shown > 0 && !tools::ShowsPolyline(shot, frames[shown - 1])) {
       --shown;
     }
-    std::cout << shot.Count(testsupport::magenta) << " " << testsupport::StrayPixels(shot, frames) << " " << shown
+    std::cout << shot.Count(tools::magenta) << " " << tools::StrayPixels(shot, frames) << " " << shown
               << "\n";
     return 0;
   }
   if (command == "text" && a.size() == 6) {
-    const testsupport::Screenshot shot = Shot(a[0]);
-    std::cout << testsupport::ReadText(shot, Number(a[1]), Number(a[2]), Number(a[3]), Number(a[4]),
+    const tools::Screenshot shot = Shot(a[0]);
+    std::cout << tools::ReadText(shot, Number(a[1]), Number(a[2]), Number(a[3]), Number(a[4]),
                                        static_cast<std::uint32_t>(std::strtoul(a[5], nullptr, 0)))
               << "\n";
     return 0;

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 
+#include "tools/figure_frames.h"
+
 namespace {
 
 using Coordinates = std::array<std::uint32_t, 36>;
@@ -34,10 +36,7 @@ const std::uint32_t loadedCursor = swapCursor;
 
 class FigureTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::memcpy(figurePoints, loadedTable.data(), sizeof figurePoints);
-    swapCursor = loadedCursor;
-  }
+  void SetUp() override { tools::RestoreLoadedFigure(); }
 };
 
 TEST_F(FigureTest, TableHoldsTheExactFloat32Patterns) {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "render/render.h"
 #include "tests/recording/recording.h"
 #include "tests/support/golden.h"
+#include "tools/figure_frames.h"
 
 // The calls made in every occurrence of these sections, one section after the other.
 inline std::vector<std::string> GoldenCalls(const std::vector<const char*>& sections) {
@@ -32,13 +32,7 @@ inline std::vector<std::string> GoldenCalls(const std::vector<const char*>& sect
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    static const std::array<GpPointF, figurePointCount> loadedFigure = [] {
-      std::array<GpPointF, figurePointCount> points;
-      std::memcpy(points.data(), figurePoints, sizeof figurePoints);
-      return points;
-    }();
-    std::memcpy(figurePoints, loadedFigure.data(), sizeof figurePoints);
-    swapCursor = 0;
+    tools::RestoreLoadedFigure();
     hdcScreen = nullptr;
     gdipToken = 0;
     graphics = nullptr;

@@ -12,8 +12,8 @@
 
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ unsigned long RequestsOf(Call call) {
 }
 
 TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLineOfItsRoundedWidth) {
-  const testsupport::XvfbServer server(320, 240, depth);
+  const tools::XvfbServer server(320, 240, depth);
   Display* observer = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(observer, nullptr);
   const Visual& visual = *DefaultVisual(observer, DefaultScreen(observer));
@@ -62,7 +62,7 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
   // The layer's drawing is done once the server has answered it.
   XSync(x11::Connection(), False);
 
-  const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+  const tools::Screenshot shot = tools::CaptureScreen(observer);
   EXPECT_EQ(shot.At(10, 10), AsShown(background, visual)) << std::hex << shot.At(10, 10);
   EXPECT_EQ(shot.At(160, 120), AsShown(ink, visual)) << std::hex << shot.At(160, 120);
 
@@ -88,17 +88,17 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
     GdipDrawLines(graphics, pen, line, 2);
     GdipDrawLines(graphics, pen, slant, 2);
     XSync(x11::Connection(), False);
-    const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+    const tools::Screenshot shot = tools::CaptureScreen(observer);
     int drawn = 0;
     for (int y = 100; y < 140; ++y) {
-      drawn += shot.At(160, y) == testsupport::magenta;
-      EXPECT_EQ(shot.At(38, y), testsupport::white) << "width " << width << ": a flat end stops at its point";
+      drawn += shot.At(160, y) == tools::magenta;
+      EXPECT_EQ(shot.At(38, y), tools::white) << "width " << width << ": a flat end stops at its point";
     }
     EXPECT_EQ(drawn, rows) << "width " << width;
     for (int x = 42; rows == 1 && x < 278; ++x) {
       int inColumn = 0;
       for (int y = 0; y < 100; ++y) {
-        inColumn += shot.At(x, y) == testsupport::magenta;
+        inColumn += shot.At(x, y) == tools::magenta;
       }
       ASSERT_EQ(inColumn, 1) << "width " << width << " at x=" << x;
     }
@@ -107,7 +107,7 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
   GdipGraphicsClear(graphics, 0xFFFFFFFF);
   EXPECT_EQ(GdipDrawLines(graphics, pen, line, 2), NotImplemented) << "translucent pens are not offered";
   XSync(x11::Connection(), False);
-  EXPECT_EQ(testsupport::CaptureScreen(observer).Count(testsupport::magenta), 0);
+  EXPECT_EQ(tools::CaptureScreen(observer).Count(tools::magenta), 0);
 
   GdipDeletePen(pen);
   GdipDeleteGraphics(graphics);

@@ -10,7 +10,7 @@
 
 #include "platform/x11/connection.h"
 #include "platform/x11/x_errors.h"
-#include "tests/support/process.h"
+#include "tools/process.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST(ConnectionTest, ConnectingThatNeverEndsGivesUpWithOneLineAndCodeOne) {
   } cases[] = {{silent.Name(), "XAUTHORITY="}, {server, "XAUTHORITY=/dev/zero"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.authority);
-    testsupport::Process program({"env", "DISPLAY=" + c.display, c.authority, PROGRAM});
+    tools::Process program({"env", "DISPLAY=" + c.display, c.authority, PROGRAM});
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(60)), 1);
     EXPECT_EQ(program.Stderr(), "overdraw: cannot open X display \"" + c.display + "\": no answer within 10 s\n");
   }

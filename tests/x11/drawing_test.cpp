@@ -11,18 +11,18 @@
 #include "figure/figure.h"
 #include "platform/x11/connection.h"
 #include "render/render.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
-using testsupport::CaptureScreen;
-using testsupport::ColorNear;
-using testsupport::DistanceToPolyline;
-using testsupport::magenta;
-using testsupport::Screenshot;
-using testsupport::strokeReach;
-using testsupport::white;
+using tools::CaptureScreen;
+using tools::ColorNear;
+using tools::DistanceToPolyline;
+using tools::magenta;
+using tools::Screenshot;
+using tools::strokeReach;
+using tools::white;
 
 constexpr std::uint32_t windowColor = 0x203040;
 
@@ -61,7 +61,7 @@ void ExpectPolylineDrawn(const Screenshot& shot, const std::vector<GpPointF>& fi
 class DrawingTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server = new testsupport::XvfbServer(1024, 768);
+    server = new tools::XvfbServer(1024, 768);
     display = XOpenDisplay(server->Display().c_str());
     InitDrawing();
   }
@@ -74,11 +74,11 @@ class DrawingTest : public testing::Test {
   // Waits until the server has carried out everything the layer sent.
   static void SyncLayer() { XSync(x11::Connection(), False); }
 
-  static testsupport::XvfbServer* server;
+  static tools::XvfbServer* server;
   static Display* display;
 };
 
-testsupport::XvfbServer* DrawingTest::server;
+tools::XvfbServer* DrawingTest::server;
 Display* DrawingTest::display;
 
 TEST_F(DrawingTest, FramesShowOverAnotherClientsFullScreenWindow) {
@@ -91,7 +91,7 @@ TEST_F(DrawingTest, FramesShowOverAnotherClientsFullScreenWindow) {
   const Screenshot shot = CaptureScreen(display);
 
   ExpectPolylineDrawn(shot, second);
-  EXPECT_TRUE(testsupport::DrawnAsOneLine(shot, second, magenta));
+  EXPECT_TRUE(tools::DrawnAsOneLine(shot, second, magenta));
   if (CLEARS_EVERY_FRAME) {
     // The second frame's clear took the first frame away, and the window with it.
     for (int y = 0; y < shot.height; ++y) {
@@ -142,7 +142,7 @@ TEST_F(DrawingTest, TheFigureIsAbsentDuringThePauseOnlyWhenClearing) {
     EXPECT_EQ(during.Count(white), during.width * during.height);
   } else {
     ExpectPolylineDrawn(during, previous);
-    EXPECT_TRUE(testsupport::DrawnAsOneLine(during, previous, magenta));
+    EXPECT_TRUE(tools::DrawnAsOneLine(during, previous, magenta));
   }
 }
 
@@ -169,7 +169,7 @@ TEST_F(DrawingTest, FarPointsAreCutKeepingTheSlopeAndPointsThatAreNoNumbersAreRe
       EXPECT_EQ(shot.Count(magenta), 0);
     } else {
       ExpectPolylineDrawn(shot, c.visible);
-      EXPECT_TRUE(testsupport::DrawnAsOneLine(shot, c.visible, magenta));
+      EXPECT_TRUE(tools::DrawnAsOneLine(shot, c.visible, magenta));
     }
   }
 }

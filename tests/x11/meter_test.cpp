@@ -6,13 +6,13 @@
 
 #include "platform/x11/connection.h"
 #include "render/render.h"
-#include "tests/support/screen.h"
-#include "tests/support/xvfb.h"
+#include "tools/screen.h"
+#include "tools/xvfb.h"
 
 namespace {
 
 TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
-  const testsupport::XvfbServer server(640, 480);
+  const tools::XvfbServer server(640, 480);
   Display* observer = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(observer, nullptr);
   InitDrawing();
@@ -26,20 +26,20 @@ TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
   }
   DrawFrame();
   XSync(x11::Connection(), False);
-  const testsupport::Screenshot shot = testsupport::CaptureScreen(observer);
+  const tools::Screenshot shot = tools::CaptureScreen(observer);
   constexpr int cornerWidth = 200;
   constexpr int cornerHeight = 30;
   int inCorner = 0;
   for (int y = 0; y < shot.height; ++y) {
     for (int x = 0; x < shot.width; ++x) {
-      if (shot.At(x, y) == testsupport::cyan) {
+      if (shot.At(x, y) == tools::cyan) {
         ASSERT_TRUE(x < cornerWidth && y < cornerHeight) << "cyan at " << x << "," << y;
         ++inCorner;
       }
     }
   }
   EXPECT_GT(inCorner, 50);
-  EXPECT_EQ(testsupport::ReadText(shot, 0, 0, cornerWidth, cornerHeight, testsupport::cyan), "FPS: 2");
+  EXPECT_EQ(tools::ReadText(shot, 0, 0, cornerWidth, cornerHeight, tools::cyan), "FPS: 2");
   ShutdownDrawing();
   XCloseDisplay(observer);
 }

@@ -13,7 +13,8 @@
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/window.h"
-#include "tests/support/desktop.h"
+#include "tools/desktop.h"
+#include "tools/x_errors.h"
 
 namespace {
 
@@ -164,7 +165,7 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
   const Window xid = window_->xid;
-  testsupport::RequestClose(observer_, xid);
+  tools::RequestClose(observer_, xid);
   XSync(x11::Connection(), False);
   delivered.clear();
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_CLOSE));
@@ -172,10 +173,8 @@ TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   EXPECT_FALSE(x11::IsLiveWindow(window_));
   XSync(x11::Connection(), False);
   XWindowAttributes attributes;
-  // The handler is the whole process's: the layer's comes back after.
-  const XErrorHandler layers = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const tools::XErrorsIgnored gone(observer_);
   EXPECT_EQ(XGetWindowAttributes(observer_, xid, &attributes), 0) << "the X window is gone";
-  XSetErrorHandler(layers);
 }
 
 TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {

@@ -1,33 +1,16 @@
-#include "tests/support/desktop.h"
+#include "tools/desktop.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <cstring>
-#include <thread>
 
-namespace testsupport {
+#include "tools/wait.h"
+#include "tools/x_errors.h"
+
+namespace tools {
 namespace {
-
-// While it lives, X errors are passed over: a window looked at may be gone by the time it is asked about.
-class ErrorsIgnored {
- public:
-  explicit ErrorsIgnored(Display* display) : display_(display) {
-    XSync(display_, False);
-    previous_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  }
-  ~ErrorsIgnored() {
-    XSync(display_, False);
-    XSetErrorHandler(previous_);
-  }
-  ErrorsIgnored(const ErrorsIgnored&) = delete;
-  ErrorsIgnored& operator=(const ErrorsIgnored&) = delete;
-
- private:
-  Display* display_;
-  XErrorHandler previous_;
-};
 
 bool HasClass(Display* display, Window window, const char* windowClass) {
   XClassHint hint{};
@@ -43,7 +26,7 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 }  // namespace
 
 bool IsMainWindow(Display* display, Window window) {
-  const ErrorsIgnored errorsIgnored(display);
+  const XErrorsIgnored errorsIgnored(display);
   return window != None && window != PointerRoot && HasClass(display, window, "test");
 }
 
@@ -84,19 +67,35 @@ Window FindBelow(Display* display, Window window, const char* name, const char* 
 }  // namespace
 
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
-  const ErrorsIgnored errorsIgnored(display);
+  const XErrorsIgnored errorsIgnored(display);
   return FindBelow(display, DefaultRootWindow(display), name, windowClass);
 }
 
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    const Window window = FindViewableWindow(display, name, windowClass);
-    if (window != None || std::chrono::steady_clock::now() >= deadline) {
-      return window;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  Window window = None;
+  WaitUntil([&] { return (window = FindViewableWindow(display, name, windowClass)) != None; }, limit);
+  return window;
+}
+
+Rectangle OnScreen(Display* display, Window window) {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display, window, &attributes);
+  int x = 0;
+  int y = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+  return Rectangle{x, y, attributes.width, attributes.height};
+}
+
+Window Focus(Display* display) {
+  Window focus;
+  int revert;
+  XGetInputFocus(display, &focus, &revert);
+  return focus;
+}
+
+bool WaitForFocus(Display* display, Window window, std::chrono::milliseconds limit) {
+  return WaitUntil([&] { return Focus(display) == window; }, limit);
 }
 
 Window DismissNotice(Display* display, std::chrono::milliseconds limit) {
@@ -104,19 +103,9 @@ Window DismissNotice(Display* display, std::chrono::milliseconds limit) {
     return None;
   }
   TypeKey(display, XK_Return);
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    Window focus;
-    int revert;
-    XGetInputFocus(display, &focus, &revert);
-    if (IsMainWindow(display, focus)) {
-      return focus;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return None;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  Window main = None;
+  WaitUntil([&] { return IsMainWindow(display, main = Focus(display)); }, limit);
+  return IsMainWindow(display, main) ? main : None;
 }
 
 void PressKey(Display* display, unsigned long keysym) {
@@ -156,4 +145,4 @@ void RequestClose(Display* display, Window window) {
   XSync(display, False);
 }
 
-}  // namespace testsupport
+}  // namespace tools

@@ -1,18 +1,35 @@
-#include "tests/support/figure_frames.h"
+#include "tools/figure_frames.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "figure/figure.h"
 
-namespace testsupport {
+namespace tools {
+
+namespace {
+
+struct Figure {
+  Polyline points;
+  std::uint32_t cursor;
+};
+
+// Taken on first use, and at the latest as the process starts, before anything can step the figure.
+const Figure& Loaded() {
+  static const Figure loaded{Polyline(figurePoints, figurePoints + figurePointCount), swapCursor};
+  return loaded;
+}
+[[maybe_unused]] const Figure& takenAtStart = Loaded();
+
+}  // namespace
+
+void RestoreLoadedFigure() {
+  std::copy(Loaded().points.begin(), Loaded().points.end(), figurePoints);
+  swapCursor = Loaded().cursor;
+}
 
 std::vector<Polyline> FigureFrames(int count) {
-  // The figure module keeps one figure: every call starts it again from its state at load.
-  static const Polyline start(figurePoints, figurePoints + figurePointCount);
-  static const std::uint32_t startCursor = swapCursor;
-  std::copy(start.begin(), start.end(), figurePoints);
-  swapCursor = startCursor;
+  RestoreLoadedFigure();
   std::vector<Polyline> frames;
   for (int frame = 0; frame < count; ++frame) {
     StepFigure();
@@ -45,4 +62,4 @@ int StrayPixels(const Screenshot& shot, const std::vector<Polyline>& frames) {
   return stray;
 }
 
-}  // namespace testsupport
+}  // namespace tools

@@ -1,12 +1,11 @@
-// Looking at and acting on the desktop of a virtual X server as a user would.
+// Looking at and acting on the desktop of an X server as a user would.
 #pragma once
 
 #include <X11/Xlib.h>
 
 #include <chrono>
-#include <optional>
 
-namespace testsupport {
+namespace tools {
 
 // A viewable window with that name and that class (with no class at all if
 // none is given), at any depth
@@ -18,6 +17,19 @@ bool IsMainWindow(Display* display, Window window);
 
 // Waits up to `limit` for such a window.
 Window WaitForWindow(Display* display, const char* name, const char* windowClass, std::chrono::milliseconds limit);
+
+struct Rectangle {
+  int x, y, width, height;
+};
+
+// Where the window lies on the screen, its border left out.
+Rectangle OnScreen(Display* display, Window window);
+
+// The window that has the keyboard.
+Window Focus(Display* display);
+
+// Whether the window takes the keyboard within `limit`.
+bool WaitForFocus(Display* display, Window window, std::chrono::milliseconds limit);
 
 // Waits for a program's notice, dismisses it with Return and waits for the
 // main window that then takes the keyboard; None if either does not come
@@ -34,4 +46,4 @@ void ClickAt(Display* display, Window window, int x, int y);
 // Asks the window to close, as a window manager's close button does.
 void RequestClose(Display* display, Window window);
 
-}  // namespace testsupport
+}  // namespace tools

@@ -1,17 +1,21 @@
-// The figure as the programs draw it, frame after frame, and how a screen
-// shows those frames.
+// The figure as the programs load it and draw it, frame after frame, and how
+// a screen shows those frames.
 #pragma once
 
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/support/screen.h"
+#include "tools/screen.h"
 
-namespace testsupport {
+namespace tools {
 
 using Polyline = std::vector<GpPointF>;
 
-// The figure as frames 1 to `count` draw it.
+// Puts the figure module back as the program loads it: its table and cursor.
+void RestoreLoadedFigure();
+
+// The figure as frames 1 to `count` draw it, stepped from its state at load;
+// the figure module is left as the last of them.
 std::vector<Polyline> FigureFrames(int count);
 
 // Whether every segment of the polyline shows magenta at its middle.
@@ -20,4 +24,4 @@ bool ShowsPolyline(const Screenshot& shot, const Polyline& points);
 // The magenta pixels farther than a stroke reaches from every one of the frames.
 int StrayPixels(const Screenshot& shot, const std::vector<Polyline>& frames);
 
-}  // namespace testsupport
+}  // namespace tools

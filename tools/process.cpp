@@ -1,4 +1,4 @@
-#include "tests/support/process.h"
+#include "tools/process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -6,18 +6,30 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
-namespace testsupport {
+#include "tools/wait.h"
+
+namespace tools {
+namespace {
+
+int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status); }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
 
 Process::Process(const std::vector<std::string>& command) {
   const auto makeOutputFile = [](std::string& path) {
     char pathTemplate[] = "/tmp/program-output-XXXXXX";
-    const int fd = mkstemp(pathTemplate);
+    const int fd = mkostemp(pathTemplate, O_CLOEXEC);
     if (fd < 0) {
       throw std::runtime_error("mkstemp failed");
     }
@@ -55,18 +67,15 @@ Process::~Process() {
 }
 
 std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!status_) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-      break;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  WaitUntil(
+      [this] {
+        int status = 0;
+        if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+          status_ = ExitCode(status);
+        }
+        return status_.has_value();
+      },
+      limit, std::chrono::milliseconds(10));
   return status_;
 }
 
@@ -78,37 +87,27 @@ bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
   // written since it was last seen in one.
   constexpr int clockNanosleep = 230;
   const std::string proc = "/proc/" + std::to_string(pid_);
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (count > 0 && std::chrono::steady_clock::now() < deadline && Running()) {
-    std::ifstream syscall(proc + "/syscall");
-    int number = -1;
-    syscall >> number;
-    std::ifstream io(proc + "/io");
-    long writes = -1;
-    for (std::string field; io >> field && writes < 0;) {
-      if (field == "syscw:") {
-        io >> writes;
-      }
-    }
-    if (number == clockNanosleep && writes != writesAtLastPause_) {
-      --count;
-      writesAtLastPause_ = writes;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return count <= 0;
+  return WaitUntil(
+      [&] {
+        std::ifstream syscall(proc + "/syscall");
+        int number = -1;
+        syscall >> number;
+        std::ifstream io(proc + "/io");
+        long writes = -1;
+        for (std::string field; io >> field && writes < 0;) {
+          if (field == "syscw:") {
+            io >> writes;
+          }
+        }
+        if (number == clockNanosleep && writes != writesAtLastPause_) {
+          --count;
+          writesAtLastPause_ = writes;
+        }
+        return count <= 0 || !Running();
+      },
+      limit, std::chrono::milliseconds(10)) &&
+         count <= 0;
 }
-
-namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-}  // namespace
 
 long ProcessStatusKiB(pid_t pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -131,4 +130,4 @@ double CpuMilliseconds(pid_t pid) {
 std::string Process::Stdout() const { return ReadFile(stdoutPath_); }
 std::string Process::Stderr() const { return ReadFile(stderrPath_); }
 
-}  // namespace testsupport
+}  // namespace tools

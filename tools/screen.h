@@ -9,7 +9,7 @@
 
 #include "platform/platform.h"
 
-namespace testsupport {
+namespace tools {
 
 // The programs' colours as the screen shows them.
 constexpr std::uint32_t magenta = 0xFF00FF;
@@ -26,6 +26,8 @@ struct Screenshot {
 
   std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
   int Count(std::uint32_t color) const;
+  // Of the colour in the rectangle from (x, y), `width` by `height`, as far as it lies on the screen.
+  int Count(std::uint32_t color, int x, int y, int width, int height) const;
 };
 
 // The root window as shown, child windows included.
@@ -53,4 +55,4 @@ std::string ReadText(const Screenshot& shot, int x, int y, int width, int height
 // looked at.
 bool DrawnAsOneLine(const Screenshot& shot, const std::vector<GpPointF>& polyline, std::uint32_t color);
 
-}  // namespace testsupport
+}  // namespace tools

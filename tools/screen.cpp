@@ -1,4 +1,4 @@
-#include "tests/support/screen.h"
+#include "tools/screen.h"
 
 #include <X11/Xutil.h>
 
@@ -13,10 +13,20 @@
 #include <iterator>
 #include <sstream>
 
-namespace testsupport {
+namespace tools {
 
 int Screenshot::Count(std::uint32_t color) const {
   return static_cast<int>(std::count(pixels.begin(), pixels.end(), color));
+}
+
+int Screenshot::Count(std::uint32_t color, int x0, int y0, int width, int height) const {
+  int count = 0;
+  for (int y = std::max(0, y0); y < std::min(this->height, y0 + height); ++y) {
+    for (int x = std::max(0, x0); x < std::min(this->width, x0 + width); ++x) {
+      count += At(x, y) == color ? 1 : 0;
+    }
+  }
+  return count;
 }
 
 Screenshot CaptureScreen(Display* display) {
@@ -203,4 +213,4 @@ bool DrawnAsOneLine(const Screenshot& shot, const std::vector<GpPointF>& polylin
   return pieces == 1;
 }
 
-}  // namespace testsupport
+}  // namespace tools

@@ -1,4 +1,5 @@
-// Starting a program under test and waiting, within a bound, for its end.
+// Starting a program, waiting within a bound for its end or its pauses, and
+// what the kernel says of it.
 #pragma once
 
 #include <sys/types.h>
@@ -8,11 +9,12 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace tools {
 
 class Process {
  public:
-  // Runs the command with its standard output and error going to files of their own.
+  // Runs the command with no standard input and its standard output and error going to files of its own.
+  // It is killed, if still running, when the object goes, and by the kernel if we die first.
   explicit Process(const std::vector<std::string>& command);
   ~Process();
   Process(const Process&) = delete;
@@ -44,4 +46,4 @@ long ProcessStatusKiB(pid_t pid, const std::string& field);
 // Time the scheduler has run the process on a CPU, from /proc/PID/schedstat.
 double CpuMilliseconds(pid_t pid);
 
-}  // namespace testsupport
+}  // namespace tools

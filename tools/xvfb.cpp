@@ -1,0 +1,39 @@
+#include "tools/xvfb.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace tools {
+
+XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::string>& options) {
+  // Xvfb picks a free display and writes its number to the one descriptor it inherits once it accepts clients.
+  int ready[2];
+  if (pipe2(ready, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  fcntl(ready[1], F_SETFD, 0);
+  std::vector<std::string> command = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                      std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth),
+                                      "-nolisten", "tcp", "-noreset"};
+  command.insert(command.end(), options.begin(), options.end());
+  server_ = std::make_unique<Process>(command);
+  close(ready[1]);
+  pollfd answer{ready[0], POLLIN, 0};
+  std::string number;
+  char c;
+  while (poll(&answer, 1, 30000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') {
+    number += c;
+  }
+  close(ready[0]);
+  if (number.empty()) {
+    throw std::runtime_error("Xvfb did not start: " + server_->Stderr());
+  }
+  display_ = ":" + number;
+  setenv("DISPLAY", display_.c_str(), 1);
+}
+
+}  // namespace tools
