@@ -16,10 +16,10 @@ packages=("${build_packages[@]}")
 [ -n "${DISPLAY:-}" ] || packages+=("${run_packages[@]}")
 scripts/install-packages.sh "${packages[@]}"
 cmake --preset run >/dev/null
-# Both programs, so that cpack can package the build folder as it is.
+# Both programs, so that cpack can package the build folder as it is, and the tools that record them.
 cmake --build --preset run >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "build/run/$program"
 fi
-exec scripts/record_demo.py "build/run/$program" "$seconds"
+exec build/run/tools/virtual_screen 1024x768 build/run/tools/record_demo "build/run/$program" "$seconds"

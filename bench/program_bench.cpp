@@ -17,6 +17,8 @@
 //                                                  every pause, as a clearing frame does it, and back to back
 //   program_bench pause RUNS                       the CPU a process spends per pause on nothing but the
 //                                                  pause, and on the pause and one small request
+//   program_bench usage PID                        the CPU a running process has had so far (ms) and its
+//                                                  peak resident memory (KiB), for wine_bench.py
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
@@ -370,6 +372,11 @@ int main(int argc, char** argv) {
   if (composited) {
     args.erase(args.begin());
   }
+  if (args.size() == 2 && args[0] == "usage" && !composited) {
+    const pid_t pid = std::stoi(args[1]);
+    std::printf("%.3f %ld\n", tools::CpuMilliseconds(pid), tools::ProcessStatusKiB(pid, "VmHWM"));
+    return 0;
+  }
   if (args.size() == 2 && (args[0] == "fill" || args[0] == "pause") && !composited) {
     // Two references each: after a pause and back to back, or pausing alone and pausing and drawing.
     std::vector<double> first, second;
@@ -388,7 +395,8 @@ int main(int argc, char** argv) {
   }
   if (programs.empty() || args[1].find('=') == std::string::npos) {
     std::fprintf(stderr, "usage: %s [picom] RUNS NAME=PROGRAM...\n       %s [picom] instructions NAME=PROGRAM...\n"
-                 "       %s fill RUNS\n       %s pause RUNS\n", argv[0], argv[0], argv[0], argv[0]);
+                 "       %s fill RUNS\n       %s pause RUNS\n       %s usage PID\n", argv[0], argv[0], argv[0], argv[0],
+                 argv[0]);
     return 2;
   }
   if (args[0] == "instructions") {

@@ -1,20 +1,26 @@
 """Measures a Windows program, 32-bit or 64-bit, under Wine from outside, as
 program_bench does on X11, where Wine lets it be measured: Wine's relay
-trace, limited to the notice and the frame's calls, timestamps the frames.
+trace, limited to the notice and the frame's calls, timestamps the frames;
+program_bench (of build/linux unless PROGRAM_BENCH names another) reads the
+CPU and the memory. Run it on a virtual X server of its own:
 
-    wine_bench.py PROGRAM.exe HELPER.exe [RUNS]    prints one Markdown table row of medians
+    build/linux/tools/virtual_screen 1024x768 \
+        python3 bench/wine_bench.py PROGRAM.exe HELPER.exe [RUNS]    prints a Markdown table row of medians
 """
 
 import os
 import re
 import statistics
+import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "scripts"))
 from pe_image import read_pe  # noqa: E402
-from testsupport import cpu_ms, status_kib  # noqa: E402
 from wine_run import VK_ESCAPE, WM_KEYUP, WineRun  # noqa: E402
+
+PROGRAM_BENCH = os.environ.get("PROGRAM_BENCH") or os.path.join(os.path.dirname(__file__), "..", "build", "linux",
+                                                                 "bench", "program_bench")
 
 STAMPED = re.compile(r"^(\d+\.\d+):[0-9a-f]+:[0-9a-f]+:(Call|Ret) +\w+\.(\w+)\(")
 OBSERVED_SECONDS = 6
@@ -26,6 +32,13 @@ def stamps(trace_path, kind, name):
                 if m and m.group(2) == kind and m.group(3) == name]
 
 
+def usage(pid):
+    """The CPU the process has had so far (ms) and its peak resident memory (KiB)."""
+    cpu, peak = subprocess.run([PROGRAM_BENCH, "usage", str(pid)], capture_output=True, text=True, timeout=60,
+                               check=True).stdout.split()
+    return float(cpu), int(peak)
+
+
 def measure_once(program, helper):
     run = WineRun(program, helper)
     try:
@@ -33,10 +46,9 @@ def measure_once(program, helper):
         run.dismiss_notice()
         run.wait_for_frames(2)
         pid = run.program.pid  # Wine's loader becomes the program's process: same pid
-        cpu_before, frames_before = cpu_ms(pid), run.frames_drawn()
+        cpu_before, frames_before = usage(pid)[0], run.frames_drawn()
         time.sleep(OBSERVED_SECONDS)
-        cpu_after, frames_after = cpu_ms(pid), run.frames_drawn()
-        peak = status_kib(pid, "VmHWM")
+        (cpu_after, peak), frames_after = usage(pid), run.frames_drawn()
         posted = run.post("test", "test", WM_KEYUP, VK_ESCAPE)
         released = time.monotonic()
         run.program.wait(timeout=60)

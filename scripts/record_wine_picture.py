@@ -1,18 +1,19 @@
 #!/usr/bin/env python3
 """Records a picture of a Windows program running under Wine: in Wine's
-virtual desktop on a virtual X server, after the notice is dismissed, with
-the window minimized so that its drawing on the screen shows, and a few
-frames drawn. Prints the picture's path.
+virtual desktop, on the X server that DISPLAY names, after the notice is
+dismissed, with the window minimized so that its drawing on the screen
+shows, and a few frames drawn. Prints the picture's path. Run it on a
+virtual X server of its own:
 
-    scripts/record_wine_picture.py PROGRAM.exe HELPER.exe [FRAMES] [OUTPUT.png]
+    build/run/tools/virtual_screen 1024x768 \\
+        scripts/record_wine_picture.py PROGRAM.exe HELPER.exe [FRAMES] [OUTPUT.png]
 """
 
 import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "support"))
-from wine_run import VK_ESCAPE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
+from wine_run import VK_ESCAPE, WM_KEYUP, WineRun, i386_runner
 
 
 def main():
@@ -26,9 +27,10 @@ def main():
         run.start("+relay", relay_include="gdiplus.GdipDrawLines", desktop=True)
         run.dismiss_notice()
         run.wait_for_frames(1)
-        screen = os.path.join(run.work, "screen.xwd")
+        screen = os.path.join(run.work, "screen.ppm")
         run.show_desktop(frames, screen)
-        run.post("test", "test", WM_KEYUP, VK_ESCAPE)
+        if not run.post("test", "test", WM_KEYUP, VK_ESCAPE):
+            sys.exit("the program's window is gone")
         run.program.wait(timeout=120)
         os.makedirs(os.path.dirname(output), exist_ok=True)
         subprocess.run(["convert", screen, output], check=True, timeout=120)

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -26,7 +27,7 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
-Process::Process(const std::vector<std::string>& command) {
+Process::Process(const std::vector<std::string>& command, Output output) {
   const auto makeOutputFile = [](std::string& path) {
     char pathTemplate[] = "/tmp/program-output-XXXXXX";
     const int fd = mkostemp(pathTemplate, O_CLOEXEC);
@@ -36,8 +37,8 @@ Process::Process(const std::vector<std::string>& command) {
     path = pathTemplate;
     return fd;
   };
-  const int stdoutFd = makeOutputFile(stdoutPath_);
-  const int stderrFd = makeOutputFile(stderrPath_);
+  const int stdoutFd = output == Output::captured ? makeOutputFile(stdoutPath_) : -1;
+  const int stderrFd = output == Output::captured ? makeOutputFile(stderrPath_) : -1;
   std::vector<char*> argv;
   for (const std::string& word : command) {
     argv.push_back(const_cast<char*>(word.c_str()));
@@ -46,15 +47,19 @@ Process::Process(const std::vector<std::string>& command) {
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    dup2(stdoutFd, STDOUT_FILENO);
-    dup2(stderrFd, STDERR_FILENO);
+    if (output == Output::captured) {
+      dup2(stdoutFd, STDOUT_FILENO);
+      dup2(stderrFd, STDERR_FILENO);
+    }
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, STDIN_FILENO);
     execvp(argv[0], argv.data());
     _exit(127);
   }
-  close(stdoutFd);
-  close(stderrFd);
+  if (output == Output::captured) {
+    close(stdoutFd);
+    close(stderrFd);
+  }
 }
 
 Process::~Process() {
@@ -62,8 +67,10 @@ Process::~Process() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  unlink(stdoutPath_.c_str());
-  unlink(stderrPath_.c_str());
+  if (!stdoutPath_.empty()) {
+    unlink(stdoutPath_.c_str());
+    unlink(stderrPath_.c_str());
+  }
 }
 
 std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
@@ -80,6 +87,18 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
 }
 
 bool Process::Running() { return !WaitForExit(std::chrono::milliseconds(0)).has_value(); }
+
+int Process::Wait() {
+  while (!status_) {
+    int status = 0;
+    if (waitpid(pid_, &status, 0) == pid_) {
+      status_ = ExitCode(status);
+    } else if (errno != EINTR) {
+      throw std::runtime_error("waitpid failed");
+    }
+  }
+  return *status_;
+}
 
 bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
   // In a pause the program is blocked in clock_nanosleep; it leaves it for mere microseconds to draw, and

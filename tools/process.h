@@ -13,9 +13,13 @@ namespace tools {
 
 class Process {
  public:
-  // Runs the command with no standard input and its standard output and error going to files of its own.
-  // It is killed, if still running, when the object goes, and by the kernel if we die first.
-  explicit Process(const std::vector<std::string>& command);
+  // Where the program's standard output and error go: to files of its own, read back with Stdout() and
+  // Stderr(), or to ours.
+  enum class Output { captured, shared };
+
+  // Runs the command with no standard input. It is killed, if still running, when the object goes, and
+  // by the kernel if we die first.
+  explicit Process(const std::vector<std::string>& command, Output output = Output::captured);
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -23,6 +27,9 @@ class Process {
   // The exit code, or nothing if it is still running after `limit`; -signal if a signal ended it.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit);
   bool Running();
+  // Its exit code, however long it runs: for a command that a person, or a test runner with its own
+  // bound, started.
+  int Wait();
   // Waits up to `limit` until the program has been seen in `count` pauses (Sleep) not seen by an earlier
   // call, one under way among them; each frame makes one before it draws the figure. False if it has not,
   // or has ended.

@@ -125,6 +125,15 @@ Screenshot ReadPpm(const std::string& path) {
   return shot;
 }
 
+bool WritePpm(const Screenshot& shot, const std::string& path) {
+  std::ofstream file(path, std::ios::binary);
+  file << "P6\n" << shot.width << " " << shot.height << "\n255\n";
+  for (const std::uint32_t pixel : shot.pixels) {
+    file.put(static_cast<char>(pixel >> 16)).put(static_cast<char>(pixel >> 8)).put(static_cast<char>(pixel));
+  }
+  return static_cast<bool>(file.flush());
+}
+
 double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& points) {
   double best = INFINITY;
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {

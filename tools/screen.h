@@ -38,6 +38,8 @@ Screenshot CaptureScreen(Display* display);
 // binary PPM, as grim writes. An empty screenshot if the file cannot be read.
 Screenshot ReadXwd(const std::string& path);
 Screenshot ReadPpm(const std::string& path);
+// Writes a binary PPM; false if it cannot.
+bool WritePpm(const Screenshot& shot, const std::string& path);
 
 // Distance from a pixel's centre to the nearest segment of the polyline.
 double DistanceToPolyline(double x, double y, const std::vector<GpPointF>& points);

@@ -10,7 +10,7 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 from pe_image import read_pe, symbol_address  # noqa: E402
 
 BUILD_DIR = sys.argv.pop(1)

@@ -5,7 +5,10 @@ exit code. A run that ends with a key release also looks at the screen:
 inside Wine's virtual desktop, with the window minimized, the program's
 drawing shows.
 
-    wine_test.py PROGRAM.exe HELPER.exe keyup|close
+    wine_test.py PROGRAM.exe HELPER.exe keyup|close GOLDEN_CALLS
+
+GOLDEN_CALLS is the tool that reads the golden list (tests/support/golden_calls.cpp).
+Runs on the X server that DISPLAY names, a virtual one of its own.
 
 Exits with 77, after saying why, when this machine cannot run the program.
 """
@@ -14,17 +17,18 @@ import math
 import os
 import re
 import struct
+import subprocess
 import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 from pe_image import read_pe  # noqa: E402
-from testsupport import CYAN, WHITE, count, figure_shown, golden_calls, read_text  # noqa: E402
-from wine_run import SCREEN_HEIGHT, SCREEN_WIDTH, VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
+from screenshot import CYAN, WHITE, count, figure_shown, read_text, size  # noqa: E402
+from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineRun, i386_runner  # noqa: E402
 
-PROGRAM, HELPER, EXIT_BY = sys.argv[1:4]
-del sys.argv[1:4]
+PROGRAM, HELPER, EXIT_BY, GOLDEN_CALLS = sys.argv[1:5]
+del sys.argv[1:5]
 NAME = os.path.basename(PROGRAM).removesuffix(".exe")
 METERED = NAME.endswith("_metered")
 PROGRAM_NAME = NAME.removesuffix("_metered")
@@ -92,7 +96,16 @@ def meter_may_show(ticks, counts):
 
 
 def golden(*sections):
-    return [call for section in sections for call in golden_calls(section, PROGRAM_NAME, METERED)]
+    """Those sections of the golden list as (name, [arguments], sometimes) for this build of this program;
+    `sometimes` marks a call that not every occurrence of the section makes."""
+    calls = []
+    for section in sections:
+        lines = subprocess.run([GOLDEN_CALLS, section, PROGRAM_NAME, str(int(METERED))], capture_output=True,
+                               text=True, timeout=60, check=True).stdout.splitlines()
+        for line in lines:
+            made, name, *arguments = line.split("\t")
+            calls.append((name, arguments, made == "sometimes"))
+    return calls
 
 
 def run_program(shot_path):
@@ -128,7 +141,7 @@ class WineProgramTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory()
-        cls.exit_code, cls.calls, cls.shot, cls.frames = run_program(os.path.join(cls.folder.name, "screen.xwd"))
+        cls.exit_code, cls.calls, cls.shot, cls.frames = run_program(os.path.join(cls.folder.name, "screen.ppm"))
         cls.made = [(name, arguments) for kind, name, arguments in cls.calls if kind == "Call"]
         cls.returned = {name: value for kind, name, value in cls.calls if kind == "Ret"}
 
@@ -217,7 +230,8 @@ class WineProgramTest(unittest.TestCase):
         self.assertGreater(magenta, 300)
         self.assertEqual(stray, 0, f"magenta pixels on none of the {self.frames} frames")
         if PROGRAM_NAME == "cleardraw":
-            self.assertGreater(count(self.shot, WHITE), SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10)
+            width, height = size()
+            self.assertGreater(count(self.shot, WHITE), width * height * 9 // 10)
 
     @unittest.skipUnless(METERED, "a program without the meter shows no text")
     def test_the_meter_counts_the_frames_of_every_second_in_cyan_in_the_top_left_corner(self):

@@ -1,6 +1,9 @@
 """Running a Windows program under Wine, 32-bit or 64-bit as the program
-is, on a virtual X server of its own, in a fresh Wine prefix, with a relay
-trace of the program's own calls, and driving it with posted messages."""
+is, on the X server that DISPLAY names (a virtual one of its own: see
+tools/virtual_screen.cpp), in Wine's virtual desktop as large as its screen
+if asked for, in a fresh Wine prefix, with a relay trace of the program's
+own calls, and driving it with messages that the Windows helper
+(tools/windows/post_message.cpp) posts."""
 
 import glob
 import os
@@ -10,8 +13,8 @@ import subprocess
 import tempfile
 import time
 
+import screenshot
 from pe_image import read_pe
-from testsupport import CYAN, Xvfb, capture_root, count, figure_shown, wait_until
 
 WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
@@ -21,10 +24,19 @@ WINE_FONTS = "/usr/share/wine/fonts"
 
 # The colour of Wine's virtual desktop.
 WINE_DESKTOP = 0x256F95
-SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
 
 WM_PAINT, WM_CLOSE, WM_KEYUP, WM_COMMAND, WM_SYSCOMMAND = 0x0F, 0x10, 0x101, 0x111, 0x112
 IDOK, VK_ESCAPE, SC_MINIMIZE = 1, 0x1B, 0xF020
+
+
+def wait_until(condition, limit, what, interval=0.2):
+    """Polls the condition until it is true; fails after `limit` seconds."""
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        if condition():
+            return
+        time.sleep(interval)
+    raise AssertionError(f"gave up after {limit} s waiting for {what}")
 
 
 def i386_elf(exit_code):
@@ -70,7 +82,6 @@ class WineRun:
             self.wine = [*runner, WINE32]
         else:
             self.wine = [WINE64]
-        self.server = None
         self.program = None
         self.trace_path = os.path.join(self.work, "relay.log")
 
@@ -87,8 +98,9 @@ class WineRun:
         if relay_include:
             lines.append(f'"RelayInclude"="{relay_include}"')
         if desktop:
+            width, height = screenshot.size()
             lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", '"Desktop"="Default"', "",
-                      r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"Default"="{SCREEN_WIDTH}x{SCREEN_HEIGHT}"']
+                      r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"Default"="{width}x{height}"']
         settings = os.path.join(self.work, "settings.reg")
         with open(settings, "w", newline="\r\n") as out:
             out.write("\n".join(lines) + "\n")
@@ -102,8 +114,8 @@ class WineRun:
 
     def start(self, winedebug, relay_include=None, desktop=False):
         """Boots a fresh prefix and starts the program with its trace going to trace_path."""
-        self.server = Xvfb(SCREEN_WIDTH, SCREEN_HEIGHT)
-        self.env["DISPLAY"] = self.server.display
+        if not os.environ.get("DISPLAY"):
+            raise RuntimeError("no DISPLAY: run on a virtual X server of its own, with tools/virtual_screen")
         subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=300, check=True)
         self.configure(relay_include, desktop)
@@ -131,8 +143,9 @@ class WineRun:
         counts once it is taken."""
         assert self.post("test", "test", WM_SYSCOMMAND, SC_MINIMIZE), "no window of class test"
         # Until the window shows minimized, on the desktop's edge, the desktop may paint over the frames.
-        wait_until(lambda: SCREEN_WIDTH * SCREEN_HEIGHT * 9 // 10 < count(self.capture(), WINE_DESKTOP) <
-                   SCREEN_WIDTH * SCREEN_HEIGHT, 60, "the window minimized on the desktop")
+        width, height = screenshot.size()
+        wait_until(lambda: width * height * 9 // 10 < screenshot.count(self.capture(), WINE_DESKTOP) < width * height,
+                   60, "the window minimized on the desktop")
         # A frame is in the trace when it starts to draw, and on the screen once Wine has passed its drawing
         # on; the desktop's own repaint may still come after it, and then another frame is asked for.
         for _ in range(frames + 10):
@@ -153,7 +166,8 @@ class WineRun:
         deadline = time.monotonic() + limit
         while time.monotonic() < deadline:
             shot = self.capture(shot_path)
-            if figure_shown(shot, frame)[2] == frame and (not self.writes_text() or count(shot, CYAN) > 0):
+            if screenshot.figure_shown(shot, frame)[2] == frame and (not self.writes_text() or
+                                                                     screenshot.count(shot, screenshot.CYAN) > 0):
                 return True
             time.sleep(0.2)
         return False
@@ -163,14 +177,12 @@ class WineRun:
             return any("Call gdiplus.GdipDrawString(" in line for line in trace)
 
     def capture(self, path=None):
-        """The screen as an XWD file, in the run's folder unless another path is given."""
-        return capture_root(self.env["DISPLAY"], path or os.path.join(self.work, "screen.xwd"))
+        """The screen as a PPM file, in the run's folder unless another path is given."""
+        return screenshot.capture(path or os.path.join(self.work, "screen.ppm"))
 
     def close(self):
         if self.program and self.program.poll() is None:
             self.program.kill()
         subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=60)
-        if self.server:
-            self.server.close()
         shutil.rmtree(self.work, ignore_errors=True)

@@ -1,5 +1,6 @@
-// Test-only Windows helper: posts one message to the first top-level window
-// with a class and a title. Exits 0 if it found one, 1 if not.
+// Windows helper that drives a program under Wine: posts one message to the
+// first top-level window with a class and a title. Exits 0 if it found one,
+// 1 if not.
 //
 //   post_message.exe CLASS|- TITLE|- MESSAGE [WPARAM]   (numbers in hex; - matches any)
 #include <windows.h>
