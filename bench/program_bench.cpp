@@ -17,9 +17,13 @@
 //                                                  every pause, as a clearing frame does it, and back to back
 //   program_bench pause RUNS                       the CPU a process spends per pause on nothing but the
 //                                                  pause, and on the pause and one small request
+//   program_bench [picom] profile PROGRAM SECONDS  where the X server's time goes while the program draws:
+//                                                  perf samples of the server on the software clock, by
+//                                                  library, over SECONDS of frames
 //   program_bench usage PID                        the CPU a running process has had so far (ms) and its
 //                                                  peak resident memory (KiB), for wine_bench.py
 #include <X11/Xlib.h>
+#include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -35,11 +39,17 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tools/compositor.h"
+#include "tools/desktop.h"
 #include "tools/process.h"
+#include "tools/wait.h"
+#include "tools/x_errors.h"
 #include "tools/xvfb.h"
 
 namespace {
@@ -67,22 +77,52 @@ class Observer {
  public:
   explicit Observer(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
     // A window may be gone by the time its damage is asked for.
-    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    errors_.emplace(display_);
     int error = 0;
     XDamageQueryExtension(display_, &damageEvent_, &error);
     Watch(DefaultRootWindow(display_));
     XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
     XSync(display_, False);
   }
-  ~Observer() { XCloseDisplay(display_); }
+  ~Observer() {
+    errors_.reset();
+    XCloseDisplay(display_);
+  }
 
-  // Waits for the next top-level window to be mapped; returns when it was seen.
-  Clock::time_point WaitForMap() {
+  // Waits for the next top-level window to be mapped; returns it and when it was seen.
+  std::pair<Window, Clock::time_point> WaitForMap() {
     for (;;) {
-      if (Next().type == MapNotify) {
-        return Clock::now();
+      const XEvent event = Next();
+      if (event.type == MapNotify) {
+        return {event.xmap.window, Clock::now()};
       }
     }
+  }
+
+  bool WaitForFocus(Window window) { return tools::WaitForFocus(display_, window, 30s); }
+
+  // Waits for a compositor to own its selection and then to redirect the windows: a window of ours then
+  // has a pixmap that can be named, which, unlike redirecting the windows again, takes nothing from it.
+  bool AwaitCompositor() {
+    const Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+    XMapWindow(display_, probe);
+    const bool redirected = tools::WaitUntil(
+        [&] {
+          if (!tools::CompositorRuns(display_)) {
+            return false;
+          }
+          tools::XErrorsIgnored refused(display_);
+          const Pixmap pixmap = XCompositeNameWindowPixmap(display_, probe);
+          if (refused.Caught()) {
+            return false;
+          }
+          XFreePixmap(display_, pixmap);
+          return true;
+        },
+        60s);
+    XDestroyWindow(display_, probe);
+    Forget();
+    return redirected;
   }
 
   // Passes over what happened so far: the compositor's own windows.
@@ -92,8 +132,6 @@ class Observer {
       Next();
     }
   }
-
-  bool CompositorRuns() { return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_WM_CM_S0", False)) != None; }
 
   // Waits for the next drawing of the figure: damage that lies where the
   // figure can reach and nowhere else. The first report of a frame times
@@ -162,6 +200,7 @@ class Observer {
   void Watch(Window window) { watched_.emplace_back(window, XDamageCreate(display_, window, XDamageReportRawRectangles)); }
 
   Display* display_;
+  std::optional<tools::XErrorsIgnored> errors_;
   int damageEvent_ = 0;
   Clock::time_point lastFigure_;
   std::vector<std::pair<Window, Damage>> watched_;
@@ -175,12 +214,9 @@ struct Desktop {
     }
     compositor = std::make_unique<tools::Process>(
         std::vector<std::string>{"picom", "--backend", "xrender", "--config", "/dev/null"});
-    while (!observer.CompositorRuns()) {
-      std::this_thread::sleep_for(20ms);
+    if (!observer.AwaitCompositor()) {
+      throw std::runtime_error("picom did not start compositing");
     }
-    // It redirects the windows a moment after it owns its selection.
-    std::this_thread::sleep_for(1s);
-    observer.Forget();
   }
 
   // Starts the program and dismisses its notice; returns when it was launched and when it showed the notice.
@@ -188,8 +224,9 @@ struct Desktop {
                                                         const std::vector<std::string>& command) {
     const Clock::time_point launched = Clock::now();
     process = std::make_unique<tools::Process>(command);
-    const Clock::time_point noticed = observer.WaitForMap();
-    std::this_thread::sleep_for(200ms);
+    const auto [notice, noticed] = observer.WaitForMap();
+    // A key typed before the notice has the keyboard would be lost.
+    observer.WaitForFocus(notice);
     observer.Key(XK_Return, true);
     observer.Key(XK_Return, false);
     return {launched, noticed};
@@ -311,6 +348,35 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
   return frames.empty() ? 0 : Median(frames);
 }
 
+// perf samples the server on the software clock, which needs no hardware counters, with no damage reported.
+void ProfileServer(const std::string& program, bool composited, int seconds) {
+  Desktop desktop(composited);
+  std::unique_ptr<tools::Process> process;
+  desktop.Start(process, {program});
+  // Past the first frames, once everything has been set up.
+  for (int i = 0; i < 3; ++i) {
+    desktop.observer.WaitForFigure();
+  }
+  desktop.observer.Report(false);
+  char directory[] = "/tmp/program_bench.XXXXXX";
+  const std::string data = std::string(mkdtemp(directory)) + "/perf.data";
+  tools::Process record({"perf", "record", "-q", "-e", "cpu-clock", "-p", std::to_string(desktop.server.Pid()), "-o",
+                         data, "--", "sleep", std::to_string(seconds)});
+  record.WaitForExit(std::chrono::seconds(seconds) + 60s);
+  tools::Process report({"perf", "report", "-i", data, "--stdio", "--sort", "dso"});
+  report.WaitForExit(60s);
+  std::istringstream lines(report.Stdout());
+  int printed = 0;
+  for (std::string line; printed < 8 && std::getline(lines, line);) {
+    if (!line.empty() && line[0] != '#') {
+      std::printf("%s\n", line.c_str());
+      ++printed;
+    }
+  }
+  unlink(data.c_str());
+  rmdir(directory);
+}
+
 // One fill of the whole root, as a program that clears the bare screen does
 // it, waited for each time: after a pause each, as in a frame, when the
 // screen's memory has left the caches, or back to back, when it has not.
@@ -388,6 +454,10 @@ int main(int argc, char** argv) {
     std::printf("%.3f %.3f\n", Median(first), Median(second));
     return 0;
   }
+  if (args.size() == 3 && args[0] == "profile") {
+    ProfileServer(args[1], composited, std::stoi(args[2]));
+    return 0;
+  }
   std::vector<Program> programs;
   for (size_t i = 1; i < args.size(); ++i) {
     const size_t equals = args[i].find('=');
@@ -395,8 +465,8 @@ int main(int argc, char** argv) {
   }
   if (programs.empty() || args[1].find('=') == std::string::npos) {
     std::fprintf(stderr, "usage: %s [picom] RUNS NAME=PROGRAM...\n       %s [picom] instructions NAME=PROGRAM...\n"
-                 "       %s fill RUNS\n       %s pause RUNS\n       %s usage PID\n", argv[0], argv[0], argv[0], argv[0],
-                 argv[0]);
+                 "       %s [picom] profile PROGRAM SECONDS\n       %s fill RUNS\n       %s pause RUNS\n       %s usage PID\n",
+                 argv[0], argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
   }
   if (args[0] == "instructions") {

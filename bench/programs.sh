@@ -18,7 +18,7 @@ pairs=(before="$before/overdraw" after="$after/overdraw" before="$before/cleardr
 profile() {
   echo "X server, $1 $2:"
   echo '```'
-  bench/server_profile.sh "$1" $2 10
+  "$bench" $2 profile "$1" 10
   echo '```'
 }
 {
@@ -71,7 +71,7 @@ profile() {
   echo "## Where the X server's time goes"
   echo
   echo "perf samples of the X server on the software clock over 10 s of frames, by library"
-  echo "(\`bench/server_profile.sh PROGRAM [picom] 10\`): pixman composites and fills, libc's memmove"
+  echo "(\`program_bench [picom] profile PROGRAM 10\`): pixman composites and fills, libc's memmove"
   echo "copies, the kernel switches and moves the requests."
   echo
   for build in "$before" "$after"; do
