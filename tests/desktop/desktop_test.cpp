@@ -14,9 +14,9 @@
 #include <tuple>
 
 #include "desktops.h"
+#include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
 #include "tools/figure_frames.h"
-#include "tools/process.h"
 #include "tools/screen.h"
 #include "tools/wait.h"
 
@@ -93,22 +93,18 @@ void RunInPrivateNamespaces() {
   EXPECT_EQ(code, 0) << inside.Stdout() << inside.Stderr();
 }
 
-class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::string>> {
+class DesktopTest : public testsupport::ProgramOnServer,
+                    public testing::WithParamInterface<std::tuple<std::string, std::string>> {
  protected:
   void SetUp() override {
     // The test runs again inside the namespaces, and starts the desktop there.
-    if (OutsideItsNamespaces()) {
-      return;
+    if (!OutsideItsNamespaces()) {
+      ProgramOnServer::SetUp();
     }
-    desktop_ = StartDesktop(DesktopName());
-    display_ = XOpenDisplay(nullptr);
-    ASSERT_NE(display_, nullptr);
   }
+  void StartServer() override { desktop_ = StartDesktop(DesktopName()); }
   void TearDown() override {
-    program_.reset();
-    if (display_ != nullptr) {
-      XCloseDisplay(display_);
-    }
+    ProgramOnServer::TearDown();
     desktop_.reset();
   }
 
@@ -125,13 +121,13 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
       terminal_ = tools::OnScreen(display_, terminal);
       backdrop_ = desktop_->Capture();
     }
-    program_ = std::make_unique<Process>(std::vector<std::string>{std::string(PROGRAM_DIR) + "/" + ProgramName()});
+    Launch({testsupport::ProgramPath(ProgramName())});
     const Window notice = tools::WaitForWindow(display_, "test", nullptr, 20s);
     if (notice == None) {
       ADD_FAILURE() << "no notice; " << program_->Stderr();
       return None;
     }
-    EXPECT_TRUE(tools::WaitForFocus(display_, notice, 5s)) << "the notice takes the keyboard";
+    EXPECT_TRUE(tools::WaitForFocus(display_, notice, 10s)) << "the notice takes the keyboard";
     notice_ = tools::OnScreen(display_, notice);
     tools::TypeKey(display_, XK_Return);
     dismissed_ = Clock::now();
@@ -140,7 +136,7 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
       ADD_FAILURE() << "no main window; " << program_->Stderr();
       return None;
     }
-    EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window takes the keyboard";
+    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window takes the keyboard";
     return main;
   }
 
@@ -201,8 +197,6 @@ class DesktopTest : public testing::TestWithParam<std::tuple<std::string, std::s
   }
 
   std::unique_ptr<Desktop> desktop_;
-  Display* display_ = nullptr;
-  std::unique_ptr<Process> program_;
   Rectangle notice_{};
   // The screen before the program started, and where a terminal showed on it.
   Screenshot backdrop_;
@@ -235,7 +229,7 @@ TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
     // A click on the program's window, over the terminal where one shows through it, lands on the program's window.
     const Rectangle clicked = terminal_.width > 0 ? terminal_ : shown;
     tools::ClickAt(display_, DefaultRootWindow(display_), clicked.x + clicked.width / 2, clicked.y + clicked.height / 2);
-    EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window keeps the keyboard";
+    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
   }
   if (ProgramName() == "overdraw") {
     // Any key's release ends it.
@@ -245,7 +239,7 @@ TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
     XDestroyWindow(display_, main);
     XSync(display_, False);
   }
-  EXPECT_EQ(program_->WaitForExit(5s), 0);
+  EXPECT_EQ(program_->WaitForExit(10s), 0);
   EXPECT_EQ(program_->Stderr(), "");
 }
 
@@ -277,10 +271,10 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
   // The key below reaches the program only if its main window, whichever X window now shows it, has the keyboard.
-  const Window main = tools::WaitForWindow(display_, "test", "test", 5s);
-  EXPECT_TRUE(tools::WaitForFocus(display_, main, 5s)) << "the main window keeps the keyboard";
+  const Window main = tools::WaitForWindow(display_, "test", "test", 10s);
+  EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
   tools::TypeKey(display_, XK_Escape);
-  EXPECT_EQ(program_->WaitForExit(5s), 0);
+  EXPECT_EQ(program_->WaitForExit(10s), 0);
   EXPECT_EQ(program_->Stderr(), "");
 }
 

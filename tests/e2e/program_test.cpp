@@ -6,62 +6,32 @@
 #include <X11/keysym.h>
 
 #include <functional>
-#include <memory>
 #include <string>
+#include <tuple>
 
-#include "e2e.h"
+#include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
-#include "tools/process.h"
 #include "tools/screen.h"
-#include "tools/xvfb.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using testsupport::ProgramPath;
 using tools::CaptureScreen;
 using tools::magenta;
 using tools::Process;
 using tools::Screenshot;
 using tools::white;
 
-class ProgramTest : public testing::TestWithParam<const char*> {
+std::string ParamName(const testing::TestParamInfo<const char*>& info) { return info.param; }
+
+class ProgramTest : public testsupport::ProgramOnServer, public testing::WithParamInterface<const char*> {
  protected:
-  void SetUp() override {
-    server_ = std::make_unique<tools::XvfbServer>(1024, 768);
-    display_ = XOpenDisplay(server_->Display().c_str());
-    ASSERT_NE(display_, nullptr);
-  }
-  void TearDown() override {
-    program_.reset();
-    if (display_ != nullptr) {
-      XCloseDisplay(display_);
-    }
-    server_.reset();
-  }
-
   bool Clears() const { return std::string(GetParam()) == "cleardraw"; }
-
-  void Launch(std::vector<std::string> prefix = {}) {
-    prefix.push_back(ProgramPath(GetParam()));
-    program_ = std::make_unique<Process>(prefix);
-  }
-
-  Window WaitForNotice(std::chrono::milliseconds limit = 5s) {
-    return tools::WaitForWindow(display_, "test", nullptr, limit);
-  }
-  Window WaitForMainWindow(std::chrono::milliseconds limit = 5s) {
-    return tools::WaitForWindow(display_, "test", "test", limit);
-  }
-
-  // Starts the program and dismisses its notice; the frames begin.
-  Window StartAnimation(std::vector<std::string> prefix = {}, std::chrono::milliseconds limit = 5s) {
-    Launch(std::move(prefix));
-    return tools::DismissNotice(display_, limit);
-  }
-
-  std::unique_ptr<tools::XvfbServer> server_;
-  Display* display_ = nullptr;
-  std::unique_ptr<Process> program_;
+  Process& Launch() { return ProgramOnServer::Launch({ProgramPath(GetParam())}); }
+  Window StartAnimation() { return ProgramOnServer::StartAnimation({ProgramPath(GetParam())}); }
+  Window WaitForNotice() { return tools::WaitForWindow(display_, "test", nullptr, 20s); }
+  Window WaitForMainWindow() { return tools::WaitForWindow(display_, "test", "test", 20s); }
 };
 
 TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
@@ -73,21 +43,17 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   EXPECT_EQ(waiting.Count(magenta), 0);
   EXPECT_LT(waiting.Count(white), waiting.width * waiting.height / 2) << "nothing cleared the screen";
   EXPECT_EQ(tools::FindViewableWindow(display_, "test", "test"), None) << "no main window yet";
-  Window focus;
-  int revert;
-  XGetInputFocus(display_, &focus, &revert);
-  EXPECT_EQ(focus, notice) << "the notice takes the keyboard";
+  EXPECT_EQ(tools::Focus(display_), notice) << "the notice takes the keyboard";
 
   tools::TypeKey(display_, XK_Return);
   const Window main = WaitForMainWindow();
   ASSERT_NE(main, None);
   EXPECT_EQ(tools::FindViewableWindow(display_, "test", nullptr), None) << "the notice is gone";
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display_, main, &attributes);
-  EXPECT_EQ(attributes.x, 0);
-  EXPECT_EQ(attributes.y, 0);
-  EXPECT_EQ(attributes.width, 1024);
-  EXPECT_EQ(attributes.height, 768);
+  const tools::Rectangle shown = tools::OnScreen(display_, main);
+  EXPECT_EQ(shown.x, 0);
+  EXPECT_EQ(shown.y, 0);
+  EXPECT_EQ(shown.width, 1024);
+  EXPECT_EQ(shown.height, 768);
   EXPECT_TRUE(program_->Running()) << "the key that dismissed the notice must not end the program";
 }
 
@@ -95,8 +61,7 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
   const std::vector<std::pair<const char*, std::function<void(Window)>>> dismissals = {
       {"OK clicked",
        [this](Window notice) {
-         XWindowAttributes box;
-         XGetWindowAttributes(display_, notice, &box);
+         const tools::Rectangle box = tools::OnScreen(display_, notice);
          // The button sits centred at the bottom of the box.
          tools::ClickAt(display_, notice, box.width / 2, box.height - 28);
        }},
@@ -110,9 +75,8 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
     ASSERT_NE(notice, None) << how;
     dismiss(notice);
     EXPECT_NE(WaitForMainWindow(), None) << how;
-    EXPECT_TRUE(program_->WaitForPauses(2, 10s)) << how << ": the frames go on";
+    EXPECT_TRUE(program_->WaitForPauses(2, 20s)) << how << ": the frames go on";
     EXPECT_TRUE(program_->Running()) << how << ": the dismissal must not end the program";
-    program_.reset();
   }
 }
 
@@ -140,104 +104,119 @@ TEST_P(ProgramTest, FramesAccumulateOrLeaveTheScreenWhite) {
   EXPECT_TRUE(program_->Running());
 }
 
-TEST_P(ProgramTest, ReleasingAnyKeyExitsWithZero) {
+TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
   ASSERT_NE(StartAnimation(), None);
-  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
-  tools::TypeKey(display_, XK_q);
-  EXPECT_EQ(program_->WaitForExit(3s), 0);
+  ASSERT_TRUE(program_->WaitForPauses(2, 20s));
+  XCloseDisplay(display_);
+  display_ = nullptr;
+  server_->Kill();
+  EXPECT_EQ(program_->WaitForExit(10s), 1);
+  EXPECT_NE(program_->Stderr().find("lost the connection to the X display"), std::string::npos);
 }
 
-TEST_P(ProgramTest, HoldingAKeyDoesNotExitButItsReleaseDoes) {
-  // Where the server cannot report a held key's repeats as presses alone, they come as releases and presses.
-  for (const bool detectable : {true, false}) {
-    ASSERT_NE(StartAnimation(detectable ? std::vector<std::string>{}
-                                        : std::vector<std::string>{"env", "LD_PRELOAD=" NO_DETECTABLE_AUTOREPEAT}),
-              None);
-    tools::PressKey(display_, XK_a);
-    // Through three frames: longer than the server waits before it repeats the key.
-    EXPECT_TRUE(program_->WaitForPauses(4, 20s)) << "detectable auto-repeat: " << detectable;
-    EXPECT_TRUE(program_->Running()) << "detectable auto-repeat: " << detectable;
-    tools::ReleaseKey(display_, XK_a);
-    EXPECT_EQ(program_->WaitForExit(3s), 0) << "detectable auto-repeat: " << detectable;
-  }
-}
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramTest, testing::Values("overdraw", "cleardraw"), ParamName);
 
-TEST_P(ProgramTest, AltWithAKeyDoesNotExit) {
-  ASSERT_NE(StartAnimation(), None);
-  tools::PressKey(display_, XK_Alt_L);
-  tools::TypeKey(display_, XK_x);
-  tools::ReleaseKey(display_, XK_Alt_L);
-  EXPECT_TRUE(program_->WaitForPauses(3, 20s)) << "the frames go on";
-  EXPECT_TRUE(program_->Running());
-  tools::TypeKey(display_, XK_Escape);
-  EXPECT_EQ(program_->WaitForExit(3s), 0);
-}
+// A way a program's run ends: with what it is started under, what must not end it while the frames go on
+// (if anything), and what then ends it, with code 0.
+struct Ending {
+  const char* name;
+  std::vector<std::string> prefix;
+  std::function<void(Display*)> goOn;
+  std::function<void(Display*, Window)> end;
+  // Keys still held once the program has ended.
+  std::vector<unsigned long> heldAfter;
+};
 
-TEST_P(ProgramTest, AltF4ClosesTheWindowAndExitsWithZero) {
-  ASSERT_NE(StartAnimation(), None);
-  tools::PressKey(display_, XK_Alt_L);
-  tools::PressKey(display_, XK_F4);
-  EXPECT_EQ(program_->WaitForExit(3s), 0);
-  tools::ReleaseKey(display_, XK_F4);
-  tools::ReleaseKey(display_, XK_Alt_L);
-}
+// Test names say which ending a run takes.
+void PrintTo(const Ending& ending, std::ostream* out) { *out << ending.name; }
 
 const std::vector<std::string> valgrind = {"valgrind", "--quiet", "--leak-check=full",
                                            "--errors-for-leak-kinds=definite,indirect", "--error-exitcode=99"};
 
-TEST_P(ProgramTest, CloseRequestExitsWithZeroAndLeaksNothingOfOurs) {
-  const Window main = StartAnimation(valgrind, 30s);
+void Type(Display* display, unsigned long keysym) { tools::TypeKey(display, keysym); }
+
+const Ending endings[] = {
+    {"AnyKeyReleased", {}, nullptr, [](Display* d, Window) { Type(d, XK_q); }, {}},
+    // Through three frames: longer than the server waits before it repeats a held key. Where it cannot report
+    // the repeats as presses alone, they come as releases and presses.
+    {"AKeyHeldThenReleased", {}, [](Display* d) { tools::PressKey(d, XK_a); },
+     [](Display* d, Window) { tools::ReleaseKey(d, XK_a); }, {}},
+    {"AKeyHeldThenReleasedWithoutDetectableAutoRepeat", {"env", "LD_PRELOAD=" NO_DETECTABLE_AUTOREPEAT},
+     [](Display* d) { tools::PressKey(d, XK_a); }, [](Display* d, Window) { tools::ReleaseKey(d, XK_a); }, {}},
+    {"AltWithAKeyThenEscape", {},
+     [](Display* d) {
+       tools::PressKey(d, XK_Alt_L);
+       Type(d, XK_x);
+       tools::ReleaseKey(d, XK_Alt_L);
+     },
+     [](Display* d, Window) { Type(d, XK_Escape); }, {}},
+    {"AltF4", {}, nullptr,
+     [](Display* d, Window) {
+       tools::PressKey(d, XK_Alt_L);
+       tools::PressKey(d, XK_F4);
+     },
+     {XK_F4, XK_Alt_L}},
+    {"WindowDestroyedFromOutside", {}, nullptr,
+     [](Display* d, Window main) {
+       XDestroyWindow(d, main);
+       XSync(d, False);
+     },
+     {}},
+    // Nothing of ours leaks, whichever way the program ends.
+    {"CloseRequestUnderValgrind", valgrind, nullptr, tools::RequestClose, {}},
+    {"KeyReleasedUnderValgrind", valgrind, nullptr, [](Display* d, Window) { Type(d, XK_space); }, {}},
+};
+
+class EndingTest : public testsupport::ProgramOnServer,
+                   public testing::WithParamInterface<std::tuple<const char*, Ending>> {};
+
+TEST_P(EndingTest, ExitsWithZeroThenAndOnlyThen) {
+  const auto& [name, ending] = GetParam();
+  const bool underValgrind = ending.prefix == valgrind;
+  std::vector<std::string> command = ending.prefix;
+  command.push_back(ProgramPath(name));
+  const Window main = StartAnimation(command, underValgrind ? 60s : 20s);
   ASSERT_NE(main, None);
-  ASSERT_TRUE(program_->WaitForPauses(3, 60s));
-  tools::RequestClose(display_, main);
-  EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
+  if (ending.goOn) {
+    ending.goOn(display_);
+    EXPECT_TRUE(program_->WaitForPauses(4, 60s)) << "the frames go on";
+    EXPECT_TRUE(program_->Running());
+  } else {
+    ASSERT_TRUE(program_->WaitForPauses(3, 60s));
+  }
+  ending.end(display_, main);
+  EXPECT_EQ(program_->WaitForExit(underValgrind ? 30s : 10s), 0) << program_->Stderr();
+  if (!underValgrind) {
+    EXPECT_EQ(program_->Stderr(), "");
+  }
+  for (const unsigned long key : ending.heldAfter) {
+    tools::ReleaseKey(display_, key);
+  }
 }
 
-TEST_P(ProgramTest, KeyReleaseExitIsCleanUnderValgrind) {
-  ASSERT_NE(StartAnimation(valgrind, 30s), None);
-  ASSERT_TRUE(program_->WaitForPauses(3, 60s));
-  tools::TypeKey(display_, XK_space);
-  EXPECT_EQ(program_->WaitForExit(20s), 0) << program_->Stderr();
-}
-
-TEST_P(ProgramTest, AWindowDestroyedFromOutsideEndsTheProgramWithZero) {
-  const Window main = StartAnimation();
-  ASSERT_NE(main, None);
-  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
-  XDestroyWindow(display_, main);
-  XSync(display_, False);
-  EXPECT_EQ(program_->WaitForExit(3s), 0) << program_->Stderr();
-  EXPECT_EQ(program_->Stderr(), "");
-}
-
-TEST_P(ProgramTest, LosingTheServerEndsTheProgramWithAnError) {
-  ASSERT_NE(StartAnimation(), None);
-  ASSERT_TRUE(program_->WaitForPauses(2, 10s));
-  XCloseDisplay(display_);
-  display_ = nullptr;
-  server_->Kill();
-  const std::optional<int> code = program_->WaitForExit(2s);
-  ASSERT_TRUE(code.has_value()) << "still running 2 s after its server died";
-  EXPECT_EQ(*code, 1);
-  EXPECT_NE(program_->Stderr().find("lost the connection to the X display"), std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(Programs, ProgramTest, testing::Values("overdraw", "cleardraw"),
-                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Programs, EndingTest, testing::Combine(testing::Values("overdraw", "cleardraw"),
+                                                                testing::ValuesIn(endings)),
+                         [](const testing::TestParamInfo<std::tuple<const char*, Ending>>& info) {
+                           return std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
+                         });
 
 TEST(NoDisplayTest, BothProgramsSayWhyAndExitWithOne) {
   for (const char* name : {"overdraw", "cleardraw"}) {
     Process program({"env", "DISPLAY=:7391", ProgramPath(name)});
-    EXPECT_EQ(program.WaitForExit(5s), 1) << name;
+    EXPECT_EQ(program.WaitForExit(10s), 1) << name;
     EXPECT_EQ(program.Stderr(), std::string(name) + ": cannot open X display \":7391\"\n");
   }
 }
 
-TEST(NoDisplayTest, WithoutRenderBothProgramsSayWhyAndExitWithOneBeforeTheNotice) {
-  const tools::XvfbServer server(640, 480, 24, {"-extension", "RENDER"});
+class NoRenderTest : public testsupport::ProgramOnServer {
+ protected:
+  NoRenderTest() : ProgramOnServer({640, 480, 24, {"-extension", "RENDER"}}) {}
+};
+
+TEST_F(NoRenderTest, BothProgramsSayWhyAndExitWithOneBeforeTheNotice) {
   for (const char* name : {"overdraw", "cleardraw"}) {
-    Process program({ProgramPath(name)});
-    EXPECT_EQ(program.WaitForExit(5s), 1) << name;
+    Process& program = Launch({ProgramPath(name)});
+    EXPECT_EQ(program.WaitForExit(10s), 1) << name;
     EXPECT_EQ(program.Stderr(), std::string(name) + ": the X display cannot render: it has no RENDER extension\n");
   }
 }

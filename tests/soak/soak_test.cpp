@@ -11,11 +11,10 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 
+#include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
-#include "tools/process.h"
-#include "tools/xvfb.h"
+#include "tools/wait.h"
 
 namespace {
 
@@ -51,31 +50,29 @@ long ServerResources(Display* display, Window window) {
   return total;
 }
 
-class SoakTest : public testing::TestWithParam<const char*> {};
+class SoakTest : public testsupport::ProgramOnServer, public testing::WithParamInterface<const char*> {};
 
 TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
-  const tools::XvfbServer server(1024, 768);
-  Display* display = XOpenDisplay(server.Display().c_str());
-  ASSERT_NE(display, nullptr);
-  tools::Process program({std::string(SOAK_DIR) + "/soak_" + GetParam()});
-  const Window window = tools::DismissNotice(display);
+  const Window window = StartAnimation({std::string(SOAK_DIR) + "/soak_" + GetParam()});
   ASSERT_NE(window, None);
+  tools::Process& program = *program_;
 
   // Samples after the first 10,000 frames, once everything has been set up, and at the end.
   std::map<unsigned long, std::pair<long, long>> samples;
   unsigned long sampled = 0;
-  const auto deadline = std::chrono::steady_clock::now() + 600s;
-  while (sampled < frameTarget && std::chrono::steady_clock::now() < deadline && program.Running()) {
-    const unsigned long frames = FramesDrawn(program);
-    if (frames >= 10000 && frames != sampled) {
-      samples[frames] = {tools::ProcessStatusKiB(program.Pid(), "VmRSS"), ServerResources(display, window)};
-      sampled = frames;
-    }
-    std::this_thread::sleep_for(100ms);
-  }
+  tools::WaitUntil(
+      [&] {
+        const unsigned long frames = FramesDrawn(program);
+        if (frames >= 10000 && frames != sampled) {
+          samples[frames] = {tools::ProcessStatusKiB(program.Pid(), "VmRSS"), ServerResources(display_, window)};
+          sampled = frames;
+        }
+        return sampled >= frameTarget || !program.Running();
+      },
+      600s, 100ms);
   ASSERT_GE(sampled, frameTarget) << "the program drew only " << sampled << " frames; stderr: " << program.Stderr();
 
-  tools::TypeKey(display, XK_Escape);
+  tools::TypeKey(display_, XK_Escape);
   EXPECT_EQ(program.WaitForExit(10s), 0);
   EXPECT_EQ(program.Stderr(), "") << "X errors are reported on stderr";
 
@@ -94,7 +91,6 @@ TEST_P(SoakTest, HundredThousandFramesLeaveMemoryAndServerResourcesFlat) {
   // Every frame draws with the same GCs and pictures, made when the screen is first drawn on.
   EXPECT_EQ(mostResources, fewestResources) << trail.str();
   std::printf("%s", trail.str().c_str());
-  XCloseDisplay(display);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, SoakTest, testing::Values("overdraw", "cleardraw"),
