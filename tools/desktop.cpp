@@ -99,7 +99,9 @@ bool WaitForFocus(Display* display, Window window, std::chrono::milliseconds lim
 }
 
 Window DismissNotice(Display* display, std::chrono::milliseconds limit) {
-  if (WaitForWindow(display, "test", nullptr, limit) == None) {
+  // A key typed before the notice has the keyboard would go to whatever had it.
+  const Window notice = WaitForWindow(display, "test", nullptr, limit);
+  if (notice == None || !WaitForFocus(display, notice, limit)) {
     return None;
   }
   TypeKey(display, XK_Return);

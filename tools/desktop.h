@@ -31,10 +31,10 @@ Window Focus(Display* display);
 // Whether the window takes the keyboard within `limit`.
 bool WaitForFocus(Display* display, Window window, std::chrono::milliseconds limit);
 
-// Waits for a program's notice, dismisses it with Return and waits for the
-// main window that then takes the keyboard; None if either does not come
-// within `limit`.
-Window DismissNotice(Display* display, std::chrono::milliseconds limit = std::chrono::seconds(5));
+// Waits for a program's notice, and for it to take the keyboard, dismisses
+// it with Return and waits for the main window that then takes the
+// keyboard; None if any of these does not come within `limit`.
+Window DismissNotice(Display* display, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 void PressKey(Display* display, unsigned long keysym);
 void ReleaseKey(Display* display, unsigned long keysym);

@@ -38,12 +38,12 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   Launch();
   const Window notice = WaitForNotice();
   ASSERT_NE(notice, None);
+  EXPECT_TRUE(tools::WaitForFocus(display_, notice, 10s)) << "the notice takes the keyboard";
   EXPECT_FALSE(program_->WaitForPauses(1, 1200ms)) << "no frame begins while the notice shows";
   const Screenshot waiting = CaptureScreen(display_);
   EXPECT_EQ(waiting.Count(magenta), 0);
   EXPECT_LT(waiting.Count(white), waiting.width * waiting.height / 2) << "nothing cleared the screen";
   EXPECT_EQ(tools::FindViewableWindow(display_, "test", "test"), None) << "no main window yet";
-  EXPECT_EQ(tools::Focus(display_), notice) << "the notice takes the keyboard";
 
   tools::TypeKey(display_, XK_Return);
   const Window main = WaitForMainWindow();
@@ -73,6 +73,7 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
     Launch();
     const Window notice = WaitForNotice();
     ASSERT_NE(notice, None) << how;
+    ASSERT_TRUE(tools::WaitForFocus(display_, notice, 10s)) << how;
     dismiss(notice);
     EXPECT_NE(WaitForMainWindow(), None) << how;
     EXPECT_TRUE(program_->WaitForPauses(2, 20s)) << how << ": the frames go on";
