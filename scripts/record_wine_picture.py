@@ -29,8 +29,7 @@ def main():
         run.wait_for_frames(1)
         screen = os.path.join(run.work, "screen.ppm")
         run.show_desktop(frames, screen)
-        if not run.post("test", "test", WM_KEYUP, VK_ESCAPE):
-            sys.exit("the program's window is gone")
+        run.post_to_window(WM_KEYUP, VK_ESCAPE)
         run.program.wait(timeout=120)
         os.makedirs(os.path.dirname(output), exist_ok=True)
         subprocess.run(["convert", screen, output], check=True, timeout=120)

@@ -27,6 +27,8 @@ WINE_DESKTOP = 0x256F95
 
 WM_PAINT, WM_CLOSE, WM_KEYUP, WM_COMMAND, WM_SYSCOMMAND = 0x0F, 0x10, 0x101, 0x111, 0x112
 IDOK, VK_ESCAPE, SC_MINIMIZE = 1, 0x1B, 0xF020
+# The helper's own exit codes; any other is Wine's, failing to run it.
+POSTED, NO_WINDOW = 0, 10
 
 
 def wait_until(condition, limit, what, interval=0.2):
@@ -86,9 +88,50 @@ class WineRun:
         self.trace_path = os.path.join(self.work, "relay.log")
 
     def post(self, window_class, title, message, wparam=0):
-        return subprocess.run([*self.wine, self.helper, window_class, title, f"{message:x}", f"{wparam:x}"],
-                              env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=120).returncode == 0
+        """Posts the message to the first window of that class and title (- for any); False if there is none.
+        A run of the helper that Wine fails, as it may on a busy machine, is tried again, within a bound."""
+        codes, failures = [], []
+
+        def ran():
+            command = [*self.wine, self.helper, window_class, title, f"{message:x}", f"{wparam:x}"]
+            # A file, not a pipe, which the Wine processes that the helper may start would hold open.
+            with tempfile.TemporaryFile() as errors:
+                try:
+                    code = subprocess.run(command, env=dict(self.env, WINEDEBUG="-all,err+all"),
+                                          stdout=subprocess.DEVNULL, stderr=errors, timeout=120).returncode
+                except subprocess.TimeoutExpired:
+                    code = "none within 120 s"
+                if code in (POSTED, NO_WINDOW):
+                    codes.append(code)
+                    return True
+                errors.seek(0)
+                failures.append(f"exit code {code}: {errors.read().decode(errors='replace').strip()}")
+                return False
+
+        try:
+            wait_until(ran, 300, "the helper to run")
+        except AssertionError as error:
+            raise AssertionError(f"{error}; it failed with {failures[-3:]}") from None
+        return codes[0] == POSTED
+
+    def post_to_window(self, message, wparam=0):
+        """Posts the message to the program's window, which is there for as long as the program runs. While it
+        runs, the helper's not finding it is taken for the helper's failing to see it (as it does when it
+        cannot reach the X server) and tried again, within a bound."""
+        posted = False
+
+        def tried():
+            nonlocal posted
+            posted = self.post("test", "test", message, wparam)
+            return posted or self.program.poll() is not None
+
+        try:
+            wait_until(tried, 60, "the helper to find the program's window")
+        except AssertionError:
+            pass
+        if not posted:
+            state = "runs" if self.program.poll() is None else f"ended with {self.program.returncode}"
+            raise AssertionError(f"no window of class test, while the program {state}")
 
     def configure(self, relay_include, desktop):
         """The relay trace limited to the program's own calls (and to those
@@ -141,7 +184,7 @@ class WineRun:
         requests of its own), leaves a screenshot that shows the last frame
         drawn at shot_path (see capture) and returns the frames the trace
         counts once it is taken."""
-        assert self.post("test", "test", WM_SYSCOMMAND, SC_MINIMIZE), "no window of class test"
+        self.post_to_window(WM_SYSCOMMAND, SC_MINIMIZE)
         # Until the window shows minimized, on the desktop's edge, the desktop may paint over the frames.
         width, height = screenshot.size()
         wait_until(lambda: width * height * 9 // 10 < screenshot.count(self.capture(), WINE_DESKTOP) < width * height,
@@ -150,7 +193,7 @@ class WineRun:
         # on; the desktop's own repaint may still come after it, and then another frame is asked for.
         for _ in range(frames + 10):
             drawn = self.frames_drawn()
-            assert self.post("test", "test", WM_PAINT), "no window of class test"
+            self.post_to_window(WM_PAINT)
             self.wait_for_frames(drawn + 1)
             frames -= 1
             if frames <= 0:
