@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 namespace tools {
 
@@ -45,9 +46,24 @@ Screenshot CaptureScreen(Display* display) {
     const unsigned long maximum = mask >> shift;
     return static_cast<std::uint32_t>(((pixel & mask) >> shift) * 255 / maximum);
   };
+  // A screen whose pixels index a colormap shows the colours its cells hold.
+  std::vector<XColor> cells;
+  if (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor) {
+    cells.resize(static_cast<std::size_t>(attributes.visual->map_entries));
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      cells[i].pixel = i;
+    }
+    XQueryColors(display, attributes.colormap, cells.data(), static_cast<int>(cells.size()));
+  }
   for (int y = 0; y < shot.height; ++y) {
     for (int x = 0; x < shot.width; ++x) {
       const unsigned long pixel = XGetPixel(image, x, y);
+      if (!cells.empty()) {
+        const XColor& cell = cells[pixel % cells.size()];
+        shot.pixels.push_back(std::uint32_t{cell.red} >> 8 << 16 | std::uint32_t{cell.green} >> 8 << 8 |
+                              std::uint32_t{cell.blue} >> 8);
+        continue;
+      }
       shot.pixels.push_back(channel(pixel, image->red_mask) << 16 | channel(pixel, image->green_mask) << 8 |
                             channel(pixel, image->blue_mask));
     }

@@ -19,14 +19,20 @@ namespace {
 
 int depth = 24;
 
-// What the screen keeps of an 8-bit channel under the mask, read back as CaptureScreen does.
+// What the screen keeps of an 8-bit channel under the mask, its top bits or
+// its bits repeated, read back as CaptureScreen does.
 std::uint32_t Kept(std::uint32_t value, unsigned long mask) {
   const int bits = __builtin_popcountl(mask);
   const std::uint32_t maximum = (1u << bits) - 1;
-  return (value >> (8 - bits)) * 255 / maximum;
+  const std::uint32_t kept = bits < 8 ? value >> (8 - bits) : value << (bits - 8) | value >> (16 - bits);
+  return kept * 255 / maximum;
 }
 
+// A screen whose pixels index a colormap shows the colour allocated for it.
 std::uint32_t AsShown(ARGB color, const Visual& visual) {
+  if (visual.c_class != TrueColor) {
+    return color & 0xFFFFFF;
+  }
   return Kept((color >> 16) & 0xFF, visual.red_mask) << 16 | Kept((color >> 8) & 0xFF, visual.green_mask) << 8 |
          Kept(color & 0xFF, visual.blue_mask);
 }
