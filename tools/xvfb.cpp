@@ -8,18 +8,27 @@
 #include <stdexcept>
 
 namespace tools {
+namespace {
 
-XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::string>& options) {
-  // Xvfb picks a free display and writes its number to the one descriptor it inherits once it accepts clients.
+std::vector<std::string> XvfbCommand(int width, int height, int depth, const std::vector<std::string>& options) {
+  std::vector<std::string> command = {"Xvfb", "-screen", "0",
+                                      std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth),
+                                      "-nolisten", "tcp", "-noreset"};
+  command.insert(command.end(), options.begin(), options.end());
+  return command;
+}
+
+}  // namespace
+
+XServer::XServer(std::vector<std::string> command) {
+  // The server writes its display's number to the one descriptor it inherits once it accepts clients.
   int ready[2];
   if (pipe2(ready, O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe failed");
   }
   fcntl(ready[1], F_SETFD, 0);
-  std::vector<std::string> command = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                      std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth),
-                                      "-nolisten", "tcp", "-noreset"};
-  command.insert(command.end(), options.begin(), options.end());
+  const std::string name = command.front();
+  command.insert(command.begin() + 1, {"-displayfd", std::to_string(ready[1])});
   server_ = std::make_unique<Process>(command);
   close(ready[1]);
   pollfd answer{ready[0], POLLIN, 0};
@@ -30,10 +39,13 @@ XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::
   }
   close(ready[0]);
   if (number.empty()) {
-    throw std::runtime_error("Xvfb did not start: " + server_->Stderr());
+    throw std::runtime_error(name + " did not start: " + server_->Stderr());
   }
   display_ = ":" + number;
   setenv("DISPLAY", display_.c_str(), 1);
 }
+
+XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::string>& options)
+    : XServer(XvfbCommand(width, height, depth, options)) {}
 
 }  // namespace tools

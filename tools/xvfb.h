@@ -1,5 +1,7 @@
-// A virtual X server of our own, started with a screen of the given size and
-// depth and any further options, and DISPLAY pointed at it while it runs.
+// X servers of our own: one that picks a free display and names it on the
+// descriptor that -displayfd gives it, and DISPLAY pointed at it while it
+// runs; among them a virtual one, of the given size and depth and any
+// further options.
 #pragma once
 
 #include <sys/types.h>
@@ -12,9 +14,10 @@
 
 namespace tools {
 
-class XvfbServer {
+class XServer {
  public:
-  XvfbServer(int width, int height, int depth = 24, const std::vector<std::string>& options = {});
+  // The server's command, to which -displayfd and its descriptor are added.
+  explicit XServer(std::vector<std::string> command);
 
   const std::string& Display() const { return display_; }
   pid_t Pid() const { return server_->Pid(); }
@@ -24,6 +27,11 @@ class XvfbServer {
  private:
   std::unique_ptr<Process> server_;
   std::string display_;
+};
+
+class XvfbServer : public XServer {
+ public:
+  XvfbServer(int width, int height, int depth = 24, const std::vector<std::string>& options = {});
 };
 
 }  // namespace tools

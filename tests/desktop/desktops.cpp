@@ -66,15 +66,21 @@ bool ManagesWindows(Display* display, Window probe) {
   }, 1s, 50ms);
 }
 
-// An X desktop on a virtual X server whose framebuffer file shows what the screen shows.
+// An X desktop on a virtual X server whose framebuffer file shows what the screen shows, or on Xorg with the dummy
+// driver, whose screen can change its size as a user asks it to.
 class XvfbDesktop : public Desktop {
  public:
-  XvfbDesktop()
-      : framebuffers_(MakeTemporaryDirectory()),
-        server_(screenWidth, screenHeight, 24, {"-fbdir", framebuffers_}),
-        display_(XOpenDisplay(server_.Display().c_str())) {
+  explicit XvfbDesktop(bool resizable = false)
+      : files_(MakeTemporaryDirectory()),
+        resizable_(resizable),
+        server_(resizable ? std::make_unique<tools::XServer>(std::vector<std::string>{
+                                "Xorg", "-config", XORG_DUMMY_CONFIG, "-logfile", files_ + "/Xorg.log", "-noreset",
+                                "-novtswitch", "-sharevts", "-nolisten", "tcp"})
+                          : std::make_unique<tools::XvfbServer>(screenWidth, screenHeight, 24,
+                                                                std::vector<std::string>{"-fbdir", files_})),
+        display_(XOpenDisplay(server_->Display().c_str())) {
     if (display_ == nullptr) {
-      throw std::runtime_error("cannot open " + server_.Display());
+      throw std::runtime_error("cannot open " + server_->Display());
     }
     // The pointer out of the way: the framebuffer shows it.
     XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, screenWidth - 1, screenHeight - 1);
@@ -84,11 +90,30 @@ class XvfbDesktop : public Desktop {
     compositor_.reset();
     processes_.clear();
     XCloseDisplay(display_);
-    unlink((framebuffers_ + "/Xvfb_screen0").c_str());
-    rmdir(framebuffers_.c_str());
+    server_.reset();
+    for (const char* file : {"/Xvfb_screen0", "/Xorg.log", "/Xorg.log.old"}) {
+      unlink((files_ + file).c_str());
+    }
+    rmdir(files_.c_str());
   }
 
-  tools::Screenshot Capture() override { return tools::ReadXwd(framebuffers_ + "/Xvfb_screen0"); }
+  tools::Screenshot Capture() override {
+    return resizable_ ? tools::CaptureScreen(display_) : tools::ReadXwd(files_ + "/Xvfb_screen0");
+  }
+
+  void Resize(int width, int height) override {
+    if (!resizable_ || Process({"xrandr", "-s", std::to_string(width) + "x" + std::to_string(height)})
+                               .WaitForExit(30s) != 0) {
+      throw std::runtime_error("cannot give the screen a new size");
+    }
+    WaitFor(
+        [&] {
+          XWindowAttributes root;
+          XGetWindowAttributes(display_, DefaultRootWindow(display_), &root);
+          return root.width == width && root.height == height;
+        },
+        30s, "the screen's new size");
+  }
 
   void SetCompositing(bool on) override {
     const tools::Screenshot before = Capture();
@@ -177,8 +202,9 @@ class XvfbDesktop : public Desktop {
     return pattern;
   }
 
-  std::string framebuffers_;
-  tools::XvfbServer server_;
+  std::string files_;
+  bool resizable_;
+  std::unique_ptr<tools::XServer> server_;
   Display* display_;
   std::string home_;
   std::vector<std::unique_ptr<Process>> processes_;
@@ -249,6 +275,7 @@ class WaylandDesktop : public Desktop {
   }
 
   void SetCompositing(bool) override { throw std::logic_error("a Wayland compositor always composites"); }
+  void Resize(int, int) override { throw std::logic_error("a headless Wayland output keeps its size"); }
 
  private:
   static void Run(const std::vector<std::string>& command) { Process(command).WaitForExit(30s); }
@@ -261,15 +288,23 @@ class WaylandDesktop : public Desktop {
   std::unique_ptr<Process> compositor_;
 };
 
-std::unique_ptr<XvfbDesktop> WithWindowManager(const std::vector<std::string>& command, bool composites = false) {
-  auto desktop = std::make_unique<XvfbDesktop>();
+std::unique_ptr<XvfbDesktop> WithWindowManager(const std::vector<std::string>& command, bool composites = false,
+                                               bool resizable = false) {
+  auto desktop = std::make_unique<XvfbDesktop>(resizable);
   desktop->StartWindowManager(command, composites);
   return desktop;
 }
 
+// A compositing window manager over a busy terminal.
+std::unique_ptr<Desktop> CompositingOverBusyTerminal(const std::vector<std::string>& command) {
+  auto desktop = WithWindowManager(command, true);
+  desktop->StartBusyTerminal();
+  return desktop;
+}
+
 // Openbox with a busy terminal under the figure and this compositor over both.
-std::unique_ptr<Desktop> OverBusyTerminal(const std::vector<std::string>& compositor) {
-  auto desktop = WithWindowManager({"openbox"});
+std::unique_ptr<Desktop> OverBusyTerminal(const std::vector<std::string>& compositor, bool resizable = false) {
+  auto desktop = WithWindowManager({"openbox"}, false, resizable);
   desktop->StartBusyTerminal();
   desktop->UseCompositor(compositor);
   return desktop;
@@ -295,6 +330,7 @@ std::unique_ptr<Desktop> KwinX11() {
   auto desktop = std::make_unique<XvfbDesktop>();
   desktop->StartWindowManager({"env", "HOME=" + desktop->Home(), "dbus-run-session", "--", "kwin_x11", "--replace"},
                               true);
+  desktop->StartBusyTerminal();
   return desktop;
 }
 
@@ -325,6 +361,8 @@ std::unique_ptr<Desktop> Wayland(const WaylandCompositor& compositor) {
 
 std::string ScreenSize() { return std::to_string(screenWidth) + "x" + std::to_string(screenHeight); }
 
+const std::vector<std::string> picom = {"picom", "--backend", "xrender", "--config", "/dev/null"};
+
 struct DesktopEntry {
   DesktopKind kind;
   std::function<std::unique_ptr<Desktop>()> start;
@@ -332,17 +370,18 @@ struct DesktopEntry {
 
 const std::vector<DesktopEntry>& Desktops() {
   static const std::vector<DesktopEntry> desktops = {
-      {{"openbox", false, false, true}, [] { return WithWindowManager({"openbox"}); }},
-      {{"fluxbox", false, false, true}, Fluxbox},
-      {{"i3", false, false, true}, I3},
-      {{"mutter", false, false, true},
-       [] { return WithWindowManager({"dbus-run-session", "--", "mutter", "--x11", "--replace"}, true); }},
-      {{"kwin_x11", false, false, true}, KwinX11},
-      {{"picom", false, true, true},
-       [] { return OverBusyTerminal({"picom", "--backend", "xrender", "--config", "/dev/null"}); }},
-      {{"xcompmgr", false, true, true}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
-      {{"xfwm4", false, true, true}, Xfwm4},
-      {{"sway", true, false, true},
+      {{"openbox", false, false, true, false}, [] { return WithWindowManager({"openbox"}); }},
+      {{"fluxbox", false, false, true, false}, Fluxbox},
+      {{"i3", false, false, true, false}, I3},
+      {{"mutter", false, false, true, false},
+       [] { return CompositingOverBusyTerminal({"dbus-run-session", "--", "mutter", "--x11", "--replace"}); }},
+      {{"kwin_x11", false, false, true, false}, KwinX11},
+      {{"picom", false, true, true, false}, [] { return OverBusyTerminal(picom); }},
+      {{"xcompmgr", false, true, true, false}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
+      {{"xfwm4", false, true, true, false}, Xfwm4},
+      {{"xorg", false, false, true, true}, [] { return std::make_unique<XvfbDesktop>(true); }},
+      {{"xorg_picom", false, true, true, true}, [] { return OverBusyTerminal(picom, true); }},
+      {{"sway", true, false, true, false},
        [] {
          const std::string config = WaylandPath("sway.config");
          WriteFile(config, "xwayland force\noutput HEADLESS-1 resolution " + ScreenSize() + " position 0 0\nexec " +
@@ -351,14 +390,14 @@ const std::vector<DesktopEntry>& Desktops() {
                          {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"},
                          true});
        }},
-      {{"mutter_wayland", true, false, false},
+      {{"mutter_wayland", true, false, false, false},
        [] {
          return Wayland({{"dbus-run-session", "--", "mutter", "--wayland", "--headless", "--virtual-monitor",
                           ScreenSize(), "--", Announce()},
                          {},
                          false});
        }},
-      {{"kwin_wayland", true, false, false},
+      {{"kwin_wayland", true, false, false, false},
        [] {
          // A copy: the installed one has a file capability that the test's bounding set may lack, which makes its
          // exec fail; KWin finds its own platform plugin only under its own name.

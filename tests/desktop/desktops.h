@@ -19,6 +19,8 @@ class Desktop {
   // Switches compositing on or off as a user would: picom started or ended,
   // or the window manager's own compositor switched in its settings.
   virtual void SetCompositing(bool on) = 0;
+  // Gives the screen a new size as a user would, with xrandr; once the server has it.
+  virtual void Resize(int width, int height) = 0;
 };
 
 // Each desktop's screen.
@@ -41,6 +43,8 @@ struct DesktopKind {
   bool switchesCompositing;
   // Whether Capture reads its screen.
   bool captures;
+  // Whether Resize works on it.
+  bool resizes;
 };
 
 // The desktops, in the order of their tests.
