@@ -78,9 +78,11 @@ void Show(Display* dpy, HWND window, bool maximize) {
       }
     }
   }
-  // A newly shown window is the active one and gets the keyboard, and the clicks where it shows.
+  // A newly shown window is the active one and gets the keyboard, and the
+  // clicks where it shows: on top, where its manager raises it as it
+  // activates it, which may come after this.
   Activate(window->xid, managed);
-  RouteClicksToShownWindows();
+  RouteClicksToShownWindows(window);
 }
 
 void Destroy(HWND window, bool xWindowLives) {
@@ -131,8 +133,8 @@ void RenewWindows() {
 namespace {
 
 // Where the program's shown windows lie on the screen, uncovered by other
-// windows: where a click is the program's.
-XserverRegion ShownArea() {
+// windows: where a click is the program's. The raised one is on top.
+XserverRegion ShownArea(HWND raised) {
   Display* dpy = Connection();
   const Screen& screen = TheScreen();
   const Window rootWindow = DefaultRootWindow(dpy);
@@ -160,7 +162,7 @@ XserverRegion ShownArea() {
                      static_cast<unsigned short>(attributes.height)};
     const XserverRegion part = XFixesCreateRegion(dpy, &shown, 1);
     // Stacked bottom to top: what lies above the window's frame covers it.
-    for (const Window* above = top + 1; above != stack + count; ++above) {
+    for (const Window* above = &window == raised ? stack + count : top + 1; above != stack + count; ++above) {
       XWindowAttributes covering;
       if (screen.IsOverlay(*above) || XGetWindowAttributes(dpy, *above, &covering) == 0 ||
           covering.map_state != IsViewable) {
@@ -185,12 +187,12 @@ XserverRegion ShownArea() {
 
 }  // namespace
 
-void RouteClicksToShownWindows() {
+void RouteClicksToShownWindows(HWND raised) {
   Screen& screen = TheScreen();
   if (!screen.Blends()) {
     return;
   }
-  const XserverRegion shown = ShownArea();
+  const XserverRegion shown = ShownArea(raised);
   screen.TakeClicksIn(shown);
   XFixesDestroyRegion(Connection(), shown);
 }

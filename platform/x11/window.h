@@ -38,8 +38,9 @@ bool IsLiveWindow(HWND window);
 void RenewWindows();
 
 // Under a compositor that blends, where the program's shown windows lie
-// uncovered by other windows, the overlay takes the clicks.
-void RouteClicksToShownWindows();
+// uncovered by other windows, the overlay takes the clicks; the raised one
+// is taken to be on top.
+void RouteClicksToShownWindows(HWND raised = nullptr);
 
 // The shown window at that point of the screen, or null.
 HWND ShownWindowAt(int x, int y);

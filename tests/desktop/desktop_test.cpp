@@ -209,6 +209,14 @@ class DesktopTest : public testsupport::ProgramOnServer,
            " pixels; its corner is " + ColorName(shot.At(terminal_.x + 2, terminal_.y + 2));
   }
 
+  // The key reaches the program only if its main window, whichever X window now shows it, has the keyboard.
+  void EndWithAKey(Window main) {
+    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
+    tools::TypeKey(display_, XK_Escape);
+    EXPECT_EQ(program_->WaitForExit(10s), 0);
+    EXPECT_EQ(program_->Stderr(), "");
+  }
+
   std::unique_ptr<Desktop> desktop_;
   Rectangle notice_{};
   // The screen before the program started, and where a terminal showed on it.
@@ -279,12 +287,7 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     desktop_->SetCompositing(on);
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
-  // The key below reaches the program only if its main window, whichever X window now shows it, has the keyboard.
-  const Window main = tools::WaitForWindow(display_, "test", "test", 10s);
-  EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
-  tools::TypeKey(display_, XK_Escape);
-  EXPECT_EQ(program_->WaitForExit(10s), 0);
-  EXPECT_EQ(program_->Stderr(), "");
+  EndWithAKey(tools::WaitForWindow(display_, "test", "test", 10s));
 }
 
 std::vector<std::tuple<std::string, std::string>> SwitchingRuns() {
@@ -313,10 +316,7 @@ TEST_P(ResizeTest, TheFigureFollowsTheScreenAsItGrowsAndShrinks) {
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "at " << width << "x" << height;
     EXPECT_GE(Maximized(main).width, width - 4) << "the main window covers the screen at " << width << "x" << height;
   }
-  EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
-  tools::TypeKey(display_, XK_Escape);
-  EXPECT_EQ(program_->WaitForExit(10s), 0);
-  EXPECT_EQ(program_->Stderr(), "");
+  EndWithAKey(main);
 }
 
 // Xorg's dummy driver keeps the bytes of the old picture where they were and reads them at the new width: a bare
