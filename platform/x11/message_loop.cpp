@@ -12,19 +12,21 @@ namespace x11 {
 namespace {
 
 // A compositor that started or stopped needs new X windows, of the visual
-// the new mode shows through; a new size, maximized windows that fit it
-// and the figure shown again; windows that moved, an overlay that takes
-// the clicks where they show.
+// the new mode shows through; a new size, maximized windows that fit it;
+// after either, the figure is shown on the root again (what it showed need
+// not survive a new size: a server may keep only the bytes where they
+// were). Windows that moved need an overlay that takes the clicks where
+// they show.
 void FollowScreen() {
   Screen& screen = TheScreen();
   const ScreenChange change = screen.TakeChange();
   if (change.mode) {
     RenewWindows();
-    screen.ShowInkOnRoot();
   }
   if (change.size) {
     FitMaximizedWindows();
-    // What the root showed need not survive its new size: the server may keep only the bytes where they were.
+  }
+  if (change.mode || change.size) {
     screen.ShowInkOnRoot();
   }
   if (change.windows) {

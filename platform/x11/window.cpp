@@ -192,9 +192,20 @@ void RouteClicksToShownWindows(HWND raised) {
   if (!screen.Blends()) {
     return;
   }
+  Display* dpy = Connection();
   const XserverRegion shown = ShownArea(raised);
   screen.TakeClicksIn(shown);
-  XFixesDestroyRegion(Connection(), shown);
+  XFixesDestroyRegion(dpy, shown);
+  // After a reply, Xlib asks XCB at every flush whether more replies follow,
+  // until a later response arrives: on a quiet desktop, at every frame. An
+  // event the program sends itself, which nothing handles, is that response.
+  if (const HWND any = windows.FindIf([](const HWND__&) { return true; })) {
+    XEvent done{};
+    done.xclient.type = ClientMessage;
+    done.xclient.window = any->xid;
+    done.xclient.format = 32;
+    XSendEvent(dpy, any->xid, False, NoEventMask, &done);
+  }
 }
 
 void FitMaximizedWindows() {
