@@ -47,6 +47,8 @@ Process::Process(const std::vector<std::string>& command, Output output) {
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A group of its own, which ends with it: what it started cannot outlive it.
+    setpgid(0, 0);
     if (output == Output::captured) {
       dup2(stdoutFd, STDOUT_FILENO);
       dup2(stderrFd, STDERR_FILENO);
@@ -56,6 +58,8 @@ Process::Process(const std::vector<std::string>& command, Output output) {
     execvp(argv[0], argv.data());
     _exit(127);
   }
+  // Here too, so that the group exists before anything is sent to it.
+  setpgid(pid_, pid_);
   if (output == Output::captured) {
     close(stdoutFd);
     close(stderrFd);
@@ -63,8 +67,11 @@ Process::Process(const std::vector<std::string>& command, Output output) {
 }
 
 Process::~Process() {
-  if (Running()) {
-    kill(pid_, SIGKILL);
+  // Until it is reaped its group is surely its own. Some programs outlive
+  // their parent and even restart themselves when their server goes (KWin
+  // does), onto whatever server takes the display's number next.
+  if (!status_) {
+    kill(-pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
   if (!stdoutPath_.empty()) {

@@ -17,8 +17,8 @@ class Process {
   // Stderr(), or to ours.
   enum class Output { captured, shared };
 
-  // Runs the command with no standard input. It is killed, if still running, when the object goes, and
-  // by the kernel if we die first.
+  // Runs the command with no standard input, in a process group of its own. It is killed with all it
+  // started, if still running, when the object goes, and by the kernel if we die first.
   explicit Process(const std::vector<std::string>& command, Output output = Output::captured);
   ~Process();
   Process(const Process&) = delete;

@@ -198,8 +198,10 @@ void RouteClicksToShownWindows(HWND raised) {
   XFixesDestroyRegion(dpy, shown);
   // After a reply, Xlib asks XCB at every flush whether more replies follow,
   // until a later response arrives: on a quiet desktop, at every frame. An
-  // event the program sends itself, which nothing handles, is that response.
+  // event the program sends itself, which nothing handles, is that response
+  // (or, where another client has just destroyed the window, the error).
   if (const HWND any = windows.FindIf([](const HWND__&) { return true; })) {
+    const ExpectedErrors gone{BadWindow};
     XEvent done{};
     done.xclient.type = ClientMessage;
     done.xclient.window = any->xid;
