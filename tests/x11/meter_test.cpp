@@ -2,6 +2,7 @@
 // from the screen.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <thread>
 
 #include "platform/x11/connection.h"
@@ -17,11 +18,15 @@ TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
   ASSERT_NE(observer, nullptr);
   InitDrawing();
   // The first frame reports the one frame since start-up; the third, more than a second later, the two
-  // since. Frames take their pause and little else, so the third starts once the pause would end past that second.
+  // since. Frames take their pause and little else, so the third starts once the pause would end past that
+  // second, as the meter sees it: in seconds since boot as floats, whose spacing at this uptime (milliseconds
+  // now, a sixteenth of a second after twelve days) could otherwise round the second down.
   DrawFrame();
   const DWORD firstReported = GetTickCount();
+  const float seconds = static_cast<float>(firstReported) / 1000;
+  const auto spacingMs = static_cast<DWORD>(std::ceil((std::nextafter(seconds, INFINITY) - seconds) * 1000));
   DrawFrame();
-  while (GetTickCount() - firstReported <= 1000 - framePauseMs) {
+  while (GetTickCount() - firstReported <= 1000 - framePauseMs + 2 * spacingMs) {
     std::this_thread::yield();
   }
   DrawFrame();
