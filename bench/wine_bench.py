@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "scripts"))
 from pe_image import read_pe  # noqa: E402
-from wine_run import VK_ESCAPE, WM_KEYUP, WineRun  # noqa: E402
+from wine_run import WineRun  # noqa: E402
 
 PROGRAM_BENCH = os.environ.get("PROGRAM_BENCH") or os.path.join(os.path.dirname(__file__), "..", "build", "linux",
                                                                  "bench", "program_bench")
@@ -49,7 +49,7 @@ def measure_once(program, helper):
         cpu_before, frames_before = usage(pid)[0], run.frames_drawn()
         time.sleep(OBSERVED_SECONDS)
         (cpu_after, peak), frames_after = usage(pid), run.frames_drawn()
-        run.post_to_window(WM_KEYUP, VK_ESCAPE)
+        run.type_key()
         released = time.monotonic()
         run.program.wait(timeout=60)
         release_to_exit = (time.monotonic() - released) * 1000

@@ -13,7 +13,7 @@ import os
 import subprocess
 import sys
 
-from wine_run import VK_ESCAPE, WM_KEYUP, WineRun, i386_runner
+from wine_run import WineRun, i386_runner
 
 
 def main():
@@ -29,7 +29,7 @@ def main():
         run.wait_for_frames(1)
         screen = os.path.join(run.work, "screen.ppm")
         run.show_desktop(frames, screen)
-        run.post_to_window(WM_KEYUP, VK_ESCAPE)
+        run.type_key()
         run.program.wait(timeout=120)
         os.makedirs(os.path.dirname(output), exist_ok=True)
         subprocess.run(["convert", screen, output], check=True, timeout=120)

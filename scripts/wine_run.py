@@ -25,7 +25,7 @@ WINE_FONTS = "/usr/share/wine/fonts"
 # The colour of Wine's virtual desktop.
 WINE_DESKTOP = 0x256F95
 
-WM_PAINT, WM_CLOSE, WM_KEYUP, WM_COMMAND, WM_SYSCOMMAND = 0x0F, 0x10, 0x101, 0x111, 0x112
+WM_PAINT, WM_CLOSE, WM_KEYDOWN, WM_KEYUP, WM_COMMAND, WM_SYSCOMMAND = 0x0F, 0x10, 0x100, 0x101, 0x111, 0x112
 IDOK, VK_ESCAPE, SC_MINIMIZE = 1, 0x1B, 0xF020
 # The helper's own exit codes; any other is Wine's, failing to run it.
 POSTED, NO_WINDOW = 0, 10
@@ -132,6 +132,12 @@ class WineRun:
         if not posted:
             state = "runs" if self.program.poll() is None else f"ended with {self.program.returncode}"
             raise AssertionError(f"no window of class test, while the program {state}")
+
+    def type_key(self, key=VK_ESCAPE):
+        """Presses and releases the key in the program's window, as a user's typing does: a release alone, of a
+        key that went down elsewhere, ends nothing."""
+        self.post_to_window(WM_KEYDOWN, key)
+        self.post_to_window(WM_KEYUP, key)
 
     def configure(self, relay_include, desktop):
         """The relay trace limited to the program's own calls (and to those

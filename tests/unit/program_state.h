@@ -11,6 +11,7 @@
 
 #include "figure/figure.h"
 #include "render/render.h"
+#include "shell/shell.h"
 #include "tests/recording/recording.h"
 #include "tests/support/golden.h"
 #include "tools/figure_frames.h"
@@ -38,6 +39,7 @@ class ProgramTest : public testing::Test {
     graphics = nullptr;
     pen = nullptr;
     brush = nullptr;
+    std::memset(keysDown, 0, sizeof keysDown);
     fpsLastReport = 0;
     fpsFrames = 0;
     std::memset(fpsText, 0, sizeof fpsText);
