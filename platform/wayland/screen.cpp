@@ -202,9 +202,8 @@ ScreenSurface::InkBuffer* ScreenSurface::FreeBuffer() {
           Present();
         }
       };
-      pixman_region32_reset(&buffer.stale, nullptr);
-      pixman_region32_union_rect(&buffer.stale, &buffer.stale, 0, 0, static_cast<unsigned>(buffer.shm->width()),
-                                 static_cast<unsigned>(buffer.shm->height()));
+      const pixman_box32_t all{0, 0, buffer.shm->width(), buffer.shm->height()};
+      pixman_region32_reset(&buffer.stale, &all);
       return &buffer;
     }
   }
