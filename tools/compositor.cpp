@@ -17,7 +17,9 @@ bool RedirectionHeld(Display* display) {
   if (errors.Caught()) {
     return true;
   }
+  // Let go at once: a compositor starting now must find it free.
   XCompositeUnredirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+  XSync(display, False);
   return false;
 }
 
