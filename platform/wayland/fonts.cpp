@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/wayland/session.h"
 
 namespace wayland {
 

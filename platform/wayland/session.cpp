@@ -3,16 +3,12 @@
 #include <poll.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace wayland {
+#include "platform/core/exit.h"
 
-void ExitWithMessage(const char* what) {
-  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what);
-  std::_Exit(1);
-}
+namespace wayland {
 
 void Globals::Destroy() {
   if (seat != nullptr) {
@@ -63,9 +59,9 @@ void Session::Lost() {
     const std::string what = "the Wayland compositor refused a request on " +
                              std::string(interface != nullptr ? interface->name : "an object") + " (error " +
                              std::to_string(code) + ")";
-    ExitWithMessage(what.c_str());
+    core::ExitWithMessage(what.c_str());
   }
-  ExitWithMessage("lost the connection to the Wayland compositor");
+  core::ExitWithMessage("lost the connection to the Wayland compositor");
 }
 
 void Session::Flush() {
