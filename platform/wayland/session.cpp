@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <string>
 
@@ -44,6 +45,9 @@ wl_display* Session::Open() {
   if (std::getenv("WAYLAND_DISPLAY") == nullptr) {
     return nullptr;
   }
+  // The program says what went wrong in one line of its own; without a
+  // compositor it goes on with X11 and says nothing of Wayland at all.
+  wl_log_set_handler_client([](const char*, va_list) {});
   return wl_display_connect(nullptr);
 }
 
