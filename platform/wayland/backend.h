@@ -63,6 +63,8 @@ class Backend final : public core::Backend {
   // Where an output lies on the desktop, whose origin is the top-left corner of the outputs' layout.
   Area DesktopArea(const Output& output) const;
   void OpenScreenOn(Output& output);
+  // A solid source of the colour for pixman, kept while the colour is drawn with.
+  pixman_image_t* Colour(ARGB color);
   // The pieces on the output's part of the screen, from its corner, in outputPieces_.
   const std::vector<Area>& OnOutput(const std::vector<Area>& pieces, const Area& desktop);
 
@@ -84,6 +86,8 @@ class Backend final : public core::Backend {
   std::vector<Triangle> triangles_;
   std::vector<Area> pieces_;
   std::vector<Area> outputPieces_;
+  pixman_image_t* colour_ = nullptr;
+  ARGB colourValue_ = 0;
 };
 
 }  // namespace wayland
