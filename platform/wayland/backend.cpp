@@ -18,9 +18,6 @@ constexpr uint32_t outputManagerVersion = 3;
 constexpr uint32_t seatVersion = 4;
 constexpr uint32_t outputVersion = 3;
 
-// The notice's text, in the desktop's sans.
-constexpr double noticeFontPixels = 14;
-
 template <typename Proxy>
 Proxy* Bind(wl_registry* registry, uint32_t name, const wl_interface& interface, uint32_t offered, uint32_t known) {
   return static_cast<Proxy*>(wl_registry_bind(registry, name, &interface, std::min(offered, known)));
@@ -69,7 +66,6 @@ bool Backend::BringUp() {
   // The keyboard's keymap.
   session_.Roundtrip();
   fonts_ = std::make_unique<Fonts>();
-  noticeFont_ = fonts_->Open("sans", noticeFontPixels);
   return true;
 }
 
@@ -77,7 +73,6 @@ Backend::~Backend() {
   if (colour_ != nullptr) {
     pixman_image_unref(colour_);
   }
-  noticeFont_.reset();
   fonts_.reset();
   input_.reset();
   outputs_.clear();

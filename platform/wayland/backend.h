@@ -25,7 +25,7 @@ class Backend final : public core::Backend {
   Backend& operator=(const Backend&) = delete;
 
   // Brings the session up, in this order: the globals, the outputs'
-  // layout, the seat's keyboard and pointer, the fonts. False if the
+  // layout, the seat's keyboard and pointer, FreeType. False if the
   // compositor lacks a global the backend needs.
   bool BringUp();
 
@@ -77,7 +77,6 @@ class Backend final : public core::Backend {
   bool up_ = false;
   std::unique_ptr<Input> input_;
   std::unique_ptr<Fonts> fonts_;
-  std::unique_ptr<Font> noticeFont_;
   bool screenOpen_ = false;
   // The last fill's colour, which an output added later shows too.
   ARGB background_ = 0;

@@ -8,7 +8,7 @@ namespace {
 
 // The ink grows by whole steps, so that a figure moving about grows it a
 // few times rather than in every frame.
-constexpr int inkStep = 32;
+constexpr int inkStep = 16;
 
 int RoundDown(int value) { return value >= 0 ? value / inkStep * inkStep : -((-value + inkStep - 1) / inkStep * inkStep); }
 int RoundUp(int value) { return -RoundDown(-value); }
