@@ -1,7 +1,12 @@
 #include "platform/wayland/screen.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+
+#include "platform/core/exit.h"
 
 namespace wayland {
 namespace {
@@ -20,6 +25,23 @@ std::unique_ptr<ShmBuffer> PixelOf(wl_shm* shm, ARGB color) {
   const pixman_box32_t pixel{0, 0, 1, 1};
   pixman_image_fill_boxes(PIXMAN_OP_SRC, buffer->image(), &colour, 1, &pixel);
   return buffer;
+}
+
+// Memory of at least `size` bytes, the old memory's pages and contents kept
+// where there is one; a quarter more room than asked for, which costs nothing
+// until it is drawn on.
+void* Reserve(void* memory, std::size_t& capacity, std::size_t size) {
+  if (memory != nullptr && size <= capacity) {
+    return memory;
+  }
+  const std::size_t wanted = size + size / 4;
+  void* grown = memory != nullptr ? mremap(memory, capacity, wanted, MREMAP_MAYMOVE)
+                                  : mmap(nullptr, wanted, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (grown == MAP_FAILED) {
+    core::ExitWithMessage("cannot allocate memory for what is drawn on the screen");
+  }
+  capacity = wanted;
+  return grown;
 }
 
 void SetEmptyInput(const Globals& globals, wl_surface* surface) {
@@ -72,6 +94,9 @@ ScreenSurface::~ScreenSurface() {
   if (ink_ != nullptr) {
     pixman_image_unref(ink_);
   }
+  if (inkMemory_ != nullptr) {
+    munmap(inkMemory_, inkCapacity_);
+  }
 }
 
 void ScreenSurface::OnConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
@@ -121,14 +146,19 @@ void ScreenSurface::Retire(std::unique_ptr<ShmBuffer> buffer) {
   }
 }
 
+// A scale or an output that changes is rare: the ink is made anew, the old one resampled into it.
 void ScreenSurface::ReplaceInk(const Area& box, int scale) {
+  void* memory = nullptr;
+  std::size_t capacity = 0;
   pixman_image_t* ink = nullptr;
   if (!box.Empty()) {
-    ink = pixman_image_create_bits(PIXMAN_a8r8g8b8, box.Width() * scale, box.Height() * scale, nullptr, 0);
+    const int width = box.Width() * scale;
+    const int height = box.Height() * scale;
+    memory = Reserve(nullptr, capacity, static_cast<std::size_t>(width) * height * 4);
+    ink = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, static_cast<uint32_t*>(memory), width * 4);
   }
   const bool keep = ink != nullptr && ink_ != nullptr && pixman_region32_not_empty(&inked_);
   if (keep) {
-    // Where the old ink lies in the new one, at the new scale.
     pixman_transform_t transform;
     pixman_transform_init_scale(&transform, pixman_double_to_fixed(static_cast<double>(scale_) / scale),
                                 pixman_double_to_fixed(static_cast<double>(scale_) / scale));
@@ -139,26 +169,69 @@ void ScreenSurface::ReplaceInk(const Area& box, int scale) {
   }
   if (ink_ != nullptr) {
     pixman_image_unref(ink_);
+    munmap(inkMemory_, inkCapacity_);
   }
   ink_ = ink;
+  inkMemory_ = memory;
+  inkCapacity_ = capacity;
   box_ = box;
-  moved_ = true;
-  for (InkBuffer& buffer : buffers_) {
-    Retire(std::move(buffer.shm));
-    pixman_region32_clear(&buffer.stale);
-  }
-  pixman_region32_clear(&damage_);
+  scale_ = scale;
   pixman_region32_clear(&inked_);
-  if (ink_ != nullptr) {
-    pixman_region32_t all;
-    pixman_region32_init_rect(&all, 0, 0, static_cast<unsigned>(box.Width() * scale),
-                              static_cast<unsigned>(box.Height() * scale));
-    if (keep) {
-      pixman_region32_copy(&inked_, &all);
-    }
-    DamageInk(&all);
-    pixman_region32_fini(&all);
+  if (keep) {
+    pixman_region32_init_rect(&inked_, 0, 0, static_cast<unsigned>(pixman_image_get_width(ink_)),
+                              static_cast<unsigned>(pixman_image_get_height(ink_)));
   }
+  InkMoved();
+}
+
+void ScreenSurface::GrowInk(const Area& box) {
+  const int oldWidth = box_.Width() * scale_;
+  const int oldHeight = box_.Height() * scale_;
+  const int width = box.Width() * scale_;
+  const int height = box.Height() * scale_;
+  const int dx = (box_.x0 - box.x0) * scale_;
+  const int dy = (box_.y0 - box.y0) * scale_;
+  pixman_image_unref(ink_);
+  inkMemory_ = Reserve(inkMemory_, inkCapacity_, static_cast<std::size_t>(width) * height * 4);
+  auto* pixels = static_cast<uint32_t*>(inkMemory_);
+  // Each row moves to a place no earlier than its own, and no later row's
+  // place reaches an earlier row: from the last row up, nothing is
+  // overwritten before it has moved.
+  for (int row = oldHeight - 1; row >= 0; --row) {
+    std::memmove(pixels + static_cast<std::size_t>(row + dy) * width + dx,
+                 pixels + static_cast<std::size_t>(row) * oldWidth, static_cast<std::size_t>(oldWidth) * 4);
+  }
+  ink_ = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, pixels, width * 4);
+  const pixman_color_t transparent{0, 0, 0, 0};
+  const pixman_box32_t around[4] = {{0, 0, width, dy},
+                                    {0, dy, dx, dy + oldHeight},
+                                    {dx + oldWidth, dy, width, dy + oldHeight},
+                                    {0, dy + oldHeight, width, height}};
+  for (const pixman_box32_t& band : around) {
+    if (band.x1 < band.x2 && band.y1 < band.y2) {
+      pixman_image_fill_boxes(PIXMAN_OP_SRC, ink_, &transparent, 1, &band);
+    }
+  }
+  pixman_region32_translate(&inked_, dx, dy);
+  box_ = box;
+  InkMoved();
+}
+
+// The buffers are of the old size and the subsurface in the old place: all of it goes out anew.
+void ScreenSurface::InkMoved() {
+  moved_ = true;
+  pixman_region32_clear(&damage_);
+  if (ink_ == nullptr) {
+    return;
+  }
+  pixman_region32_t all;
+  pixman_region32_init_rect(&all, 0, 0, static_cast<unsigned>(pixman_image_get_width(ink_)),
+                            static_cast<unsigned>(pixman_image_get_height(ink_)));
+  for (InkBuffer& buffer : buffers_) {
+    pixman_region32_copy(&buffer.stale, &all);
+  }
+  pixman_region32_copy(&damage_, &all);
+  pixman_region32_fini(&all);
 }
 
 void ScreenSurface::DamageInk(pixman_region32_t* region) {
@@ -197,9 +270,9 @@ void ScreenSurface::Paint(const std::vector<Area>& pieces, const Painter& painte
   }
   const Area grown = box_.Union(visible);
   if (ink_ == nullptr || !(grown == box_)) {
-    ReplaceInk(Area{RoundDown(grown.x0), RoundDown(grown.y0), RoundUp(grown.x1), RoundUp(grown.y1)}.Intersection(
-                   Extent()),
-               scale_);
+    const Area box =
+        Area{RoundDown(grown.x0), RoundDown(grown.y0), RoundUp(grown.x1), RoundUp(grown.y1)}.Intersection(Extent());
+    ink_ == nullptr ? ReplaceInk(box, scale_) : GrowInk(box);
   }
   // The pieces in the ink's pixels.
   std::vector<pixman_box32_t> boxes;
@@ -222,15 +295,19 @@ void ScreenSurface::Paint(const std::vector<Area>& pieces, const Painter& painte
 }
 
 ScreenSurface::InkBuffer* ScreenSurface::FreeBuffer() {
+  const int width = pixman_image_get_width(ink_);
+  const int height = pixman_image_get_height(ink_);
   for (InkBuffer& buffer : buffers_) {
     if (buffer.shm != nullptr && !buffer.shm->busy()) {
+      if (buffer.shm->width() != width || buffer.shm->height() != height) {
+        buffer.shm->Resize(width, height);
+      }
       return &buffer;
     }
   }
   for (InkBuffer& buffer : buffers_) {
     if (buffer.shm == nullptr) {
-      buffer.shm = std::make_unique<ShmBuffer>(globals_.shm, pixman_image_get_width(ink_),
-                                               pixman_image_get_height(ink_));
+      buffer.shm = std::make_unique<ShmBuffer>(globals_.shm, width, height);
       buffer.shm->onRelease = [this] {
         if (waitingForBuffer_) {
           Present();

@@ -61,8 +61,12 @@ class ScreenSurface {
   static void OnClosed(void* data, zwlr_layer_surface_v1* layer);
 
   Area Extent() const { return Area{0, 0, width_, height_}; }
-  // A new ink of that box and scale, keeping what the old one holds there.
+  // The ink over that box and at that scale, keeping what it holds there.
   void ReplaceInk(const Area& box, int scale);
+  // The ink grown to a box holding the old one, at the same scale, in the
+  // same memory where it fits.
+  void GrowInk(const Area& box);
+  void InkMoved();
   void DamageInk(pixman_region32_t* region);
   InkBuffer* FreeBuffer();
   void Retire(std::unique_ptr<ShmBuffer> buffer);
@@ -85,6 +89,10 @@ class ScreenSurface {
   bool backgroundChanged_ = true;
 
   pixman_image_t* ink_ = nullptr;
+  // The ink's pixels: anonymous memory grown in place, whose pages stay as
+  // the ink grows, so that growing costs only the new pixels.
+  void* inkMemory_ = nullptr;
+  std::size_t inkCapacity_ = 0;
   Area box_;
   // Where the ink holds anything, in its pixels: what a fill clears.
   pixman_region32_t inked_;
@@ -93,7 +101,7 @@ class ScreenSurface {
   pixman_region32_t damage_;
   InkBuffer buffers_[2];
   bool waitingForBuffer_ = false;
-  // Buffers of an older ink or background, kept until the compositor releases them.
+  // Backgrounds of an older colour, kept until the compositor releases them.
   std::vector<std::unique_ptr<ShmBuffer>> retired_;
 };
 

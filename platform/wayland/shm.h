@@ -1,5 +1,7 @@
 // Pixels the compositor reads from shared memory: premultiplied ARGB, as
-// pixman draws them, in one anonymous file each that nothing outlives.
+// pixman draws them, in one anonymous file each that nothing outlives. A
+// buffer can take a new size once released, in the same file and mapping:
+// the pages it had stay, and only what it grows by is new.
 #pragma once
 
 #include <pixman.h>
@@ -25,17 +27,22 @@ class ShmBuffer {
 
   // Attaches it to the surface at its origin; it is busy from then on.
   void Attach(wl_surface* surface);
+  // A new size, while it is not busy; what it held is lost.
+  void Resize(int width, int height);
 
   // Called as the compositor releases it.
   std::function<void()> onRelease;
 
  private:
   static void OnRelease(void* data, wl_buffer* buffer);
+  void MakeBuffer();
 
   int width_;
   int height_;
+  int fd_;
   void* pixels_;
-  std::size_t size_;
+  std::size_t capacity_;
+  wl_shm_pool* pool_;
   wl_buffer* buffer_;
   pixman_image_t* image_;
   bool busy_ = false;
