@@ -27,11 +27,6 @@ double Font::Width(const std::string& latin1) const {
   return width;
 }
 
-double Font::Ascent() const {
-  Size(pixels_);
-  return face_->size->metrics.ascender / 64.0;
-}
-
 double Font::LineHeight() const {
   Size(pixels_);
   return (face_->size->metrics.ascender - face_->size->metrics.descender) / 64.0;

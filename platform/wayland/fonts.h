@@ -23,9 +23,8 @@ class Font : public core::NativeFont {
   Font& operator=(const Font&) = delete;
 
   // Extents at the font's own size, in pixels: how far the text advances,
-  // and the line's ascent and height.
+  // and the line's height.
   double Width(const std::string& latin1) const;
-  double Ascent() const;
   double LineHeight() const;
 
   // What the text may cover with its top-left corner at (x, y), in pixels.

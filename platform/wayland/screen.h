@@ -12,7 +12,9 @@
 // in the copy and goes out on the next release. Nothing waits on the
 // compositor: the program's own pause is the only clock. Drawing, clearing
 // and copying touch only the pieces that lines cover (drawing.h), so that
-// a frame costs about what its lines do, whatever the screen's size.
+// a frame costs about what its lines do, whatever the screen's size; as the
+// ink grows, it and its buffers keep the memory they have and fault in only
+// the new pixels' pages, each of which costs more than a frame's drawing.
 #pragma once
 
 #include <pixman.h>
