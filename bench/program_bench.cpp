@@ -76,10 +76,11 @@ double Median(std::vector<double> values) {
 class Observer {
  public:
   explicit Observer(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
-    // A window may be gone by the time its damage is asked for.
-    errors_.emplace(display_, std::initializer_list<unsigned char>{BadWindow, BadDrawable});
-    int error = 0;
-    XDamageQueryExtension(display_, &damageEvent_, &error);
+    int damageError = 0;
+    XDamageQueryExtension(display_, &damageEvent_, &damageError);
+    // A window may be gone by the time its damage is asked for, or its damage with it by the time it is let go.
+    errors_.emplace(display_, std::initializer_list<unsigned char>{
+                                  BadWindow, BadDrawable, static_cast<unsigned char>(damageError + BadDamage)});
     Watch(DefaultRootWindow(display_));
     XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
     XSync(display_, False);
