@@ -4,8 +4,9 @@ trace, limited to the notice and the frame's calls, timestamps the frames;
 program_bench (of build/linux unless PROGRAM_BENCH names another) reads the
 CPU and the memory. Run it on a virtual X server of its own:
 
-    build/linux/tools/virtual_screen 1024x768 \
-        python3 bench/wine_bench.py PROGRAM.exe HELPER.exe [RUNS]    prints a Markdown table row of medians
+    build/linux/tools/virtual_screen python3 bench/wine_bench.py PROGRAM.exe HELPER.exe [RUNS]
+
+It prints a Markdown table row of medians.
 """
 
 import os

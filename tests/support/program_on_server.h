@@ -25,8 +25,8 @@ namespace testsupport {
 std::string ProgramPath(const std::string& name);
 
 struct Screen {
-  int width = 1024;
-  int height = 768;
+  int width = tools::testScreenWidth;
+  int height = tools::testScreenHeight;
   int depth = 24;
   std::vector<std::string> options;
 };
