@@ -22,6 +22,8 @@ WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 # Wine's own copy of Tahoma, which a fresh prefix does not find by itself.
 WINE_FONTS = "/usr/share/wine/fonts"
 
+# The programs' notice caption, window class and window title.
+APP_NAME = "test"
 # The colour of Wine's virtual desktop.
 WINE_DESKTOP = 0x256F95
 
@@ -122,7 +124,7 @@ class WineRun:
 
         def tried():
             nonlocal posted
-            posted = self.post("test", "test", message, wparam)
+            posted = self.post(APP_NAME, APP_NAME, message, wparam)
             return posted or self.program.poll() is not None
 
         try:
@@ -131,7 +133,7 @@ class WineRun:
             pass
         if not posted:
             state = "runs" if self.program.poll() is None else f"ended with {self.program.returncode}"
-            raise AssertionError(f"no window of class test, while the program {state}")
+            raise AssertionError(f"no window of class {APP_NAME}, while the program {state}")
 
     def type_key(self, key=VK_ESCAPE):
         """Presses and releases the key in the program's window, as a user's typing does: a release alone, of a
@@ -173,8 +175,8 @@ class WineRun:
                                             stdout=subprocess.DEVNULL, stderr=trace)
 
     def dismiss_notice(self):
-        # Until the notice is dismissed the only window titled "test" is the notice.
-        wait_until(lambda: self.post("-", "test", WM_COMMAND, IDOK), 300, "the notice")
+        # Until the notice is dismissed the only window of that title is the notice.
+        wait_until(lambda: self.post("-", APP_NAME, WM_COMMAND, IDOK), 300, "the notice")
 
     def wait_for_frames(self, count):
         wait_until(lambda: self.frames_drawn() >= count, 120, f"{count} frames")
