@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "platform/x11/x_errors.h"
+#include "render/render.h"
 #include "tools/compositor.h"
 #include "tools/desktop.h"
 #include "tools/process.h"
@@ -62,7 +63,7 @@ constexpr int screenHeight = 1080;
 constexpr int measuredFrames = 20;
 constexpr int countedFrames = 12;
 constexpr int fillsPerRun = 200;
-constexpr auto framePause = 500ms;
+constexpr auto framePause = std::chrono::milliseconds(framePauseMs);
 // A frame's reports all come within this of its first; the next frame is a pause away.
 constexpr auto frameReports = 250ms;
 

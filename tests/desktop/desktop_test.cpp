@@ -13,6 +13,7 @@
 #include <thread>
 #include <tuple>
 
+#include "render/render.h"
 #include "desktops.h"
 #include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
@@ -38,10 +39,10 @@ const std::vector<tools::Polyline>& FramesDrawn() {
   return frames;
 }
 
-// The frames drawn, at most, in that long since the notice was dismissed: one each half second (no more than are
+// The frames drawn, at most, in that long since the notice was dismissed: one each pause (no more than are
 // modelled).
 int FramesWithin(Clock::duration since) {
-  const auto frames = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500 + 1;
+  const auto frames = since / std::chrono::milliseconds(framePauseMs) + 1;
   return static_cast<int>(std::min<long long>(frames, static_cast<long long>(FramesDrawn().size())));
 }
 
