@@ -339,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, ResizeTest, testing::ValuesIn(ResizingRuns())
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (std::getenv(insideNamespaces) != nullptr) {
-    EnterPrivateNamespaces(PROGRAM_DIR);
+    EnterPrivateNamespaces(testsupport::ProgramDir());
   }
   return RUN_ALL_TESTS();
 }

@@ -21,7 +21,8 @@
 
 namespace testsupport {
 
-// A program of this build, by name.
+// The folder of this build's programs, and a program of it by name.
+std::string ProgramDir();
 std::string ProgramPath(const std::string& name);
 
 struct Screen {
