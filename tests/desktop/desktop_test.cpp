@@ -10,11 +10,10 @@
 #include <chrono>
 #include <cmath>
 #include <string>
-#include <thread>
 #include <tuple>
 
-#include "render/render.h"
 #include "desktops.h"
+#include "render/render.h"
 #include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
 #include "tools/figure_frames.h"
@@ -179,15 +178,11 @@ class DesktopTest : public testsupport::ProgramOnServer,
   // Captures the screen until it shows what it should, within the bound; what is still wrong then. The ink probed
   // is the same throughout: away from every frame that may be drawn before the bound.
   std::string AwaitScreen(int firstFrames, std::chrono::milliseconds limit = 20s) const {
-    const auto deadline = Clock::now() + limit;
-    const int framesAtMost = FramesWithin(deadline - dismissed_);
-    for (;;) {
-      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost);
-      if (fault.empty() || Clock::now() >= deadline) {
-        return fault;
-      }
-      std::this_thread::sleep_for(100ms);
-    }
+    const int framesAtMost = FramesWithin(Clock::now() + limit - dismissed_);
+    std::string fault;
+    tools::WaitUntil(
+        [&] { return (fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost)).empty(); }, limit, 100ms);
+    return fault;
   }
 
   // The terminal under the figure shows as it did before the program started: away from the strokes, its
