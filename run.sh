@@ -22,4 +22,4 @@ cmake --build --preset run >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
   exec "build/run/$program"
 fi
-exec build/run/tools/virtual_screen 1024x768 build/run/tools/record_demo "build/run/$program" "$seconds"
+exec build/run/tools/virtual_screen build/run/tools/record_demo "build/run/$program" "$seconds"

@@ -1,7 +1,8 @@
 // One frame of a program as the renderer draws it over the X11 layer, the
-// pause excepted, and a round trip so that the server's share is counted.
+// pause excepted, and a round trip so that the server's share is counted;
+// on the test screen unless another size is given.
 //
-//   frame_bench_PROGRAM --screen=1920x1080 [benchmark flags]
+//   frame_bench_PROGRAM [--screen=WIDTHxHEIGHT] [benchmark flags]
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -26,8 +27,8 @@ void DrawFrames(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int width = 1920;
-  int height = 1080;
+  int width = tools::testScreenWidth;
+  int height = tools::testScreenHeight;
   for (int i = 1; i < argc; ++i) {
     if (std::sscanf(argv[i], "--screen=%dx%d", &width, &height) == 2) {
       argv[i] = argv[--argc];

@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "platform/x11/x_errors.h"
+#include "render/render.h"
 #include "tools/compositor.h"
 #include "tools/desktop.h"
 #include "tools/process.h"
@@ -62,7 +63,7 @@ constexpr int screenHeight = 1080;
 constexpr int measuredFrames = 20;
 constexpr int countedFrames = 12;
 constexpr int fillsPerRun = 200;
-constexpr auto framePause = 500ms;
+constexpr auto framePause = std::chrono::milliseconds(framePauseMs);
 // A frame's reports all come within this of its first; the next frame is a pause away.
 constexpr auto frameReports = 250ms;
 
@@ -76,10 +77,11 @@ double Median(std::vector<double> values) {
 class Observer {
  public:
   explicit Observer(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
-    // A window may be gone by the time its damage is asked for.
-    errors_.emplace(display_, std::initializer_list<unsigned char>{BadWindow, BadDrawable});
-    int error = 0;
-    XDamageQueryExtension(display_, &damageEvent_, &error);
+    int damageError = 0;
+    XDamageQueryExtension(display_, &damageEvent_, &damageError);
+    // A window may be gone by the time its damage is asked for, or its damage with it by the time it is let go.
+    errors_.emplace(display_, std::initializer_list<unsigned char>{
+                                  BadWindow, BadDrawable, static_cast<unsigned char>(damageError + BadDamage)});
     Watch(DefaultRootWindow(display_));
     XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
     XSync(display_, False);

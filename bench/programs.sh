@@ -14,6 +14,8 @@ after=$2
 runs=${3:-5}
 bench=build/linux/bench/program_bench
 out=docs/performance.md
+# The programs' pause in every frame, as the text below names it.
+pause="500 ms"
 pairs=(before="$before/overdraw" after="$after/overdraw" before="$before/cleardraw" after="$after/cleardraw")
 profile() {
   echo "X server, $1 $2:"
@@ -52,7 +54,7 @@ profile() {
   echo "$runs runs; the runs alternate between the builds. The timings are noisy on a shared machine;"
   echo "under picom the X server's CPU includes the compositing that picom asks of it."
   echo
-  echo "| program | build | overhead beyond the 500 ms pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | picom CPU per frame (ms) | peak resident memory (KiB) | start to notice (ms) | dismissal to first frame (ms) | key release to exit (ms) |"
+  echo "| program | build | overhead beyond the $pause pause (ms) | program CPU per frame (ms) | X server CPU per frame (ms) | picom CPU per frame (ms) | peak resident memory (KiB) | start to notice (ms) | dismissal to first frame (ms) | key release to exit (ms) |"
   echo "|---|---|---|---|---|---|---|---|---|---|"
   "$bench" "$runs" "${pairs[@]}"
   "$bench" picom "$runs" "${pairs[@]}"
@@ -61,10 +63,10 @@ profile() {
   echo "References, medians of $runs runs:"
   echo
   echo "- One XFillRectangle of the whole 1920x1080 root on a bare server costs the X server $paced ms of CPU"
-  echo "  when it comes after a 500 ms pause, as a clearing frame's does (20 fills), and $backToBack ms back to"
+  echo "  when it comes after a $pause pause, as a clearing frame's does (20 fills), and $backToBack ms back to"
   echo "  back (200 fills), while the screen's memory stays in the caches (\`program_bench fill $runs\`)."
   read -r sleeping drawing < <("$bench" pause "$runs")
-  echo "- A process that does nothing but sleep 500 ms at a time spends $sleeping ms of CPU on each pause, the"
+  echo "- A process that does nothing but sleep $pause at a time spends $sleeping ms of CPU on each pause, the"
   echo "  cost of waking up on this machine; one that also sends an X server one small request after each"
   echo "  spends $drawing ms, the least any program drawing once a pause can (\`program_bench pause $runs\`)."
   echo

@@ -4,8 +4,9 @@ trace, limited to the notice and the frame's calls, timestamps the frames;
 program_bench (of build/linux unless PROGRAM_BENCH names another) reads the
 CPU and the memory. Run it on a virtual X server of its own:
 
-    build/linux/tools/virtual_screen 1024x768 \
-        python3 bench/wine_bench.py PROGRAM.exe HELPER.exe [RUNS]    prints a Markdown table row of medians
+    build/linux/tools/virtual_screen python3 bench/wine_bench.py PROGRAM.exe HELPER.exe [RUNS]
+
+It prints a Markdown table row of medians.
 """
 
 import os
@@ -22,6 +23,8 @@ from wine_run import WineRun  # noqa: E402
 PROGRAM_BENCH = os.environ.get("PROGRAM_BENCH") or os.path.join(os.path.dirname(__file__), "..", "build", "linux",
                                                                  "bench", "program_bench")
 
+# The programs' pause in every frame: what a frame's period has beyond it is the frame's overhead.
+FRAME_PAUSE_MS = 500
 STAMPED = re.compile(r"^(\d+\.\d+):[0-9a-f]+:[0-9a-f]+:(Call|Ret) +\w+\.(\w+)\(")
 OBSERVED_SECONDS = 6
 
@@ -75,7 +78,8 @@ def main():
     median = {key: statistics.median(r[key] for r in results) for key in results[0]}
     bits = "win32" if read_pe(program).kind == "PE32" else "win64"
     print(f"| {os.path.basename(program)} ({bits}, Wine) | n/a | {median['first']:.1f} | {median['period']:.2f} | "
-          f"{median['period'] - 500:.2f} | {median['cpu']:.3f} | n/a | {median['exit']:.0f} | {median['peak']:.0f} |")
+          f"{median['period'] - FRAME_PAUSE_MS:.2f} | {median['cpu']:.3f} | n/a | {median['exit']:.0f} | "
+          f"{median['peak']:.0f} |")
 
 
 if __name__ == "__main__":

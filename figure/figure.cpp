@@ -1,8 +1,12 @@
 #include "figure/figure.h"
 
+#include <cstddef>
 #include <cstring>
 
-static_assert(sizeof(figurePoints) == 36 * sizeof(std::uint32_t), "one contiguous run of 36 float32 values");
+// StepFigure walks the points by byte offset: point i's x and y must be coordinates 2i and 2i + 1.
+static_assert(sizeof(REAL) == sizeof(std::uint32_t) && offsetof(GpPointF, Y) == sizeof(REAL) &&
+                  sizeof(figurePoints) == 36 * sizeof(REAL),
+              "one contiguous run of 36 float32 values, each point's x before its y");
 
 GpPointF figurePoints[figurePointCount] = {
     {500.0f, 240.0f},

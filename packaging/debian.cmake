@@ -32,7 +32,11 @@ configure_file(${packaging_dir}/copyright.in ${generated_dir}/copyright @ONLY)
 # stamp, when the build is configured: packaging needs nothing built but the
 # programs.
 configure_file(${packaging_dir}/changelog.in ${generated_dir}/changelog @ONLY)
-set(man_pages ${PROJECT_SOURCE_DIR}/docs/man/overdraw.1 ${PROJECT_SOURCE_DIR}/docs/man/cleardraw.1)
+set(man_pages)
+foreach(program ${PROGRAMS})
+  list(APPEND man_pages ${PROJECT_SOURCE_DIR}/docs/man/${program}.1)
+  install(FILES ${generated_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${man_pages})
 foreach(source ${generated_dir}/changelog ${man_pages})
   get_filename_component(name ${source} NAME)
@@ -41,4 +45,3 @@ foreach(source ${generated_dir}/changelog ${man_pages})
 endforeach()
 
 install(FILES ${generated_dir}/copyright ${generated_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${generated_dir}/overdraw.1.gz ${generated_dir}/cleardraw.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -6,7 +6,7 @@ set(generated_dir ${CMAKE_BINARY_DIR}/packaging)
 
 set(comment_overdraw "Animate a magenta polyline over everything on the screen")
 set(comment_cleardraw "Clear the screen to white and animate a magenta polyline on it")
-foreach(program overdraw cleardraw)
+foreach(program ${PROGRAMS})
   set(comment ${comment_${program}})
   configure_file(${packaging_dir}/program.desktop.in ${generated_dir}/${program}.desktop @ONLY)
   install(FILES ${generated_dir}/${program}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -5,8 +5,7 @@ dismissed, with the window minimized so that its drawing on the screen
 shows, and a few frames drawn. Prints the picture's path. Run it on a
 virtual X server of its own:
 
-    build/run/tools/virtual_screen 1024x768 \\
-        scripts/record_wine_picture.py PROGRAM.exe HELPER.exe [FRAMES] [OUTPUT.png]
+    build/run/tools/virtual_screen scripts/record_wine_picture.py PROGRAM.exe HELPER.exe [FRAMES] [OUTPUT.png]
 """
 
 import os

@@ -22,6 +22,8 @@ WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 # Wine's own copy of Tahoma, which a fresh prefix does not find by itself.
 WINE_FONTS = "/usr/share/wine/fonts"
 
+# The programs' notice caption, window class and window title.
+APP_NAME = "test"
 # The colour of Wine's virtual desktop.
 WINE_DESKTOP = 0x256F95
 
@@ -31,14 +33,21 @@ IDOK, VK_ESCAPE, SC_MINIMIZE = 1, 0x1B, 0xF020
 POSTED, NO_WINDOW = 0, 10
 
 
-def wait_until(condition, limit, what, interval=0.2):
-    """Polls the condition until it is true; fails after `limit` seconds."""
+def holds_within(condition, limit, interval=0.2):
+    """Whether the condition holds within `limit` seconds, looked at every `interval` and once more at the bound:
+    the one way anything here waits."""
     deadline = time.monotonic() + limit
-    while time.monotonic() < deadline:
-        if condition():
-            return
+    while not condition():
+        if time.monotonic() >= deadline:
+            return False
         time.sleep(interval)
-    raise AssertionError(f"gave up after {limit} s waiting for {what}")
+    return True
+
+
+def wait_until(condition, limit, what, interval=0.2):
+    """Waits for the condition; fails after `limit` seconds."""
+    if not holds_within(condition, limit, interval):
+        raise AssertionError(f"gave up after {limit} s waiting for {what}")
 
 
 def i386_elf(exit_code):
@@ -122,16 +131,13 @@ class WineRun:
 
         def tried():
             nonlocal posted
-            posted = self.post("test", "test", message, wparam)
+            posted = self.post(APP_NAME, APP_NAME, message, wparam)
             return posted or self.program.poll() is not None
 
-        try:
-            wait_until(tried, 60, "the helper to find the program's window")
-        except AssertionError:
-            pass
+        holds_within(tried, 60)
         if not posted:
             state = "runs" if self.program.poll() is None else f"ended with {self.program.returncode}"
-            raise AssertionError(f"no window of class test, while the program {state}")
+            raise AssertionError(f"no window of class {APP_NAME}, while the program {state}")
 
     def type_key(self, key=VK_ESCAPE):
         """Presses and releases the key in the program's window, as a user's typing does: a release alone, of a
@@ -173,8 +179,8 @@ class WineRun:
                                             stdout=subprocess.DEVNULL, stderr=trace)
 
     def dismiss_notice(self):
-        # Until the notice is dismissed the only window titled "test" is the notice.
-        wait_until(lambda: self.post("-", "test", WM_COMMAND, IDOK), 300, "the notice")
+        # Until the notice is dismissed the only window of that title is the notice.
+        wait_until(lambda: self.post("-", APP_NAME, WM_COMMAND, IDOK), 300, "the notice")
 
     def wait_for_frames(self, count):
         wait_until(lambda: self.frames_drawn() >= count, 120, f"{count} frames")
@@ -212,14 +218,12 @@ class WineRun:
     def shows_frame(self, frame, shot_path, limit=20):
         """Whether, within `limit` seconds, a screenshot shows the frame's figure in full, and its text if it
         writes one."""
-        deadline = time.monotonic() + limit
-        while time.monotonic() < deadline:
+        def shown():
             shot = self.capture(shot_path)
-            if screenshot.figure_shown(shot, frame)[2] == frame and (not self.writes_text() or
-                                                                     screenshot.count(shot, screenshot.CYAN) > 0):
-                return True
-            time.sleep(0.2)
-        return False
+            return screenshot.figure_shown(shot, frame)[2] == frame and (not self.writes_text() or
+                                                                         screenshot.count(shot, screenshot.CYAN) > 0)
+
+        return holds_within(shown, limit)
 
     def writes_text(self):
         with open(self.trace_path, errors="replace") as trace:

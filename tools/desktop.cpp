@@ -6,8 +6,9 @@
 
 #include <cstring>
 
-#include "tools/wait.h"
 #include "platform/x11/x_errors.h"
+#include "shell/shell.h"
+#include "tools/wait.h"
 
 namespace tools {
 namespace {
@@ -27,7 +28,7 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 
 bool IsMainWindow(Display* display, Window window) {
   const x11::ExpectedErrors gone(display, {BadWindow});
-  return window != None && window != PointerRoot && HasClass(display, window, "test");
+  return window != None && window != PointerRoot && HasClass(display, window, appName);
 }
 
 namespace {
@@ -101,7 +102,7 @@ bool WaitForFocus(Display* display, Window window, std::chrono::milliseconds lim
 
 Window DismissNotice(Display* display, std::chrono::milliseconds limit) {
   // A key typed before the notice has the keyboard would go to whatever had it.
-  const Window notice = WaitForWindow(display, "test", nullptr, limit);
+  const Window notice = WaitForWindow(display, appName, nullptr, limit);
   if (notice == None || !WaitForFocus(display, notice, limit)) {
     return None;
   }

@@ -12,7 +12,7 @@ namespace tools {
 // below the root (a window manager frames what it manages); or None.
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass);
 
-// Whether the window is a program's main window: one of class "test".
+// Whether the window is a program's main window: one of the programs' window class.
 bool IsMainWindow(Display* display, Window window);
 
 // Waits up to `limit` for such a window.

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "shell/shell.h"
 #include "tools/desktop.h"
 #include "tools/process.h"
 #include "tools/screen.h"
@@ -46,7 +47,7 @@ std::string Record(Display* display, const std::string& program, int seconds, co
   try {
     tools::Process run({program});
     // The notice's text is black on white: it shows once the notice has been drawn.
-    const Window notice = tools::WaitForWindow(display, "test", nullptr, 30s);
+    const Window notice = tools::WaitForWindow(display, appName, nullptr, 30s);
     tools::Screenshot shot;
     if (notice == None || !tools::WaitUntil(
                               [&] {

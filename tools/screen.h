@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "render/render.h"
 
 namespace tools {
 
-// The programs' colours as the screen shows them.
-constexpr std::uint32_t magenta = 0xFF00FF;
-constexpr std::uint32_t white = 0xFFFFFF;
-constexpr std::uint32_t cyan = 0x00FFFF;
+// The programs' colours as the screen shows them: the renderer's, opaque, as 0xRRGGBB.
+constexpr std::uint32_t ShownColor(ARGB color) { return color & 0xFFFFFF; }
+constexpr std::uint32_t magenta = ShownColor(lineColor);
+constexpr std::uint32_t white = ShownColor(clearColor);
+constexpr std::uint32_t cyan = ShownColor(brushColor);
 
 // A 1.2-pixel stroke with miter joins (limit 10) reaches at most 6 pixels past its points.
 constexpr double strokeReach = 8;

@@ -14,6 +14,10 @@
 
 namespace tools {
 
+// The screen that the tests, the demo and the Windows runs get when they ask for no other size.
+constexpr int testScreenWidth = 1024;
+constexpr int testScreenHeight = 768;
+
 class XServer {
  public:
   // The server's command, to which -displayfd and its descriptor are added.

@@ -20,8 +20,9 @@ unsigned LineWidth(REAL width) {
   return !(width >= 1.5f) ? 0 : static_cast<unsigned>(std::lround(std::min(width, 4096.0f)));
 }
 
-// To the nearest pixel, halves away from zero; the core keeps coordinates within the protocol's range.
-short Round(REAL value) { return static_cast<short>(std::lround(value)); }
+// To the nearest pixel, halves away from zero; the core keeps coordinates
+// within the protocol's range. Inline: a frame rounds every point.
+short Round(double value) { return static_cast<short>(value + (value < 0 ? -0.5 : 0.5)); }
 
 // A core X font: the family's at the size in pixels where the server has
 // one, else a sans-serif one of that size, else the server's "fixed".

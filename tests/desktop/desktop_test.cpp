@@ -10,10 +10,10 @@
 #include <chrono>
 #include <cmath>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "desktops.h"
+#include "render/render.h"
 #include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
 #include "tools/figure_frames.h"
@@ -38,10 +38,10 @@ const std::vector<tools::Polyline>& FramesDrawn() {
   return frames;
 }
 
-// The frames drawn, at most, in that long since the notice was dismissed: one each half second (no more than are
+// The frames drawn, at most, in that long since the notice was dismissed: one each pause (no more than are
 // modelled).
 int FramesWithin(Clock::duration since) {
-  const auto frames = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 500 + 1;
+  const auto frames = since / std::chrono::milliseconds(framePauseMs) + 1;
   return static_cast<int>(std::min<long long>(frames, static_cast<long long>(FramesDrawn().size())));
 }
 
@@ -178,15 +178,11 @@ class DesktopTest : public testsupport::ProgramOnServer,
   // Captures the screen until it shows what it should, within the bound; what is still wrong then. The ink probed
   // is the same throughout: away from every frame that may be drawn before the bound.
   std::string AwaitScreen(int firstFrames, std::chrono::milliseconds limit = 20s) const {
-    const auto deadline = Clock::now() + limit;
-    const int framesAtMost = FramesWithin(deadline - dismissed_);
-    for (;;) {
-      const std::string fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost);
-      if (fault.empty() || Clock::now() >= deadline) {
-        return fault;
-      }
-      std::this_thread::sleep_for(100ms);
-    }
+    const int framesAtMost = FramesWithin(Clock::now() + limit - dismissed_);
+    std::string fault;
+    tools::WaitUntil(
+        [&] { return (fault = ScreenFault(desktop_->Capture(), firstFrames, framesAtMost)).empty(); }, limit, 100ms);
+    return fault;
   }
 
   // The terminal under the figure shows as it did before the program started: away from the strokes, its
@@ -338,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, ResizeTest, testing::ValuesIn(ResizingRuns())
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (std::getenv(insideNamespaces) != nullptr) {
-    EnterPrivateNamespaces(PROGRAM_DIR);
+    EnterPrivateNamespaces(testsupport::ProgramDir());
   }
   return RUN_ALL_TESTS();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/screen.h"
+#include "tools/xvfb.h"
 
 class Desktop {
  public:
@@ -23,9 +24,9 @@ class Desktop {
   virtual void Resize(int width, int height) = 0;
 };
 
-// Each desktop's screen.
-constexpr int screenWidth = 1024;
-constexpr int screenHeight = 768;
+// Each desktop's screen: the test screen.
+constexpr int screenWidth = tools::testScreenWidth;
+constexpr int screenHeight = tools::testScreenHeight;
 
 // The busy terminal that some desktops show under the figure: its title and the background it paints.
 constexpr const char* terminalTitle = "busy";

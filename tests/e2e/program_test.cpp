@@ -52,8 +52,8 @@ TEST_P(ProgramTest, NothingIsDrawnUntilTheNoticeIsDismissed) {
   const tools::Rectangle shown = tools::OnScreen(display_, main);
   EXPECT_EQ(shown.x, 0);
   EXPECT_EQ(shown.y, 0);
-  EXPECT_EQ(shown.width, 1024);
-  EXPECT_EQ(shown.height, 768);
+  EXPECT_EQ(shown.width, screen_.width);
+  EXPECT_EQ(shown.height, screen_.height);
   EXPECT_TRUE(program_->Running()) << "the key that dismissed the notice must not end the program";
 }
 

@@ -44,8 +44,9 @@ TEST_P(ScreenTest, DrawsInTrueColoursAndExitsCleanly) {
 INSTANTIATE_TEST_SUITE_P(
     Screens, ScreenTest,
     testing::Combine(testing::Values("overdraw", "cleardraw"),
-                     testing::Values(Screen{640, 480, 24, {}}, Screen{3840, 2160, 24, {}}, Screen{1024, 768, 16, {}},
-                                     Screen{1024, 768, 8, {}})),
+                     testing::Values(Screen{640, 480, 24, {}}, Screen{3840, 2160, 24, {}},
+                                     Screen{tools::testScreenWidth, tools::testScreenHeight, 16, {}},
+                                     Screen{tools::testScreenWidth, tools::testScreenHeight, 8, {}})),
     [](const testing::TestParamInfo<std::tuple<const char*, Screen>>& info) {
       const Screen& screen = std::get<1>(info.param);
       return std::string(std::get<0>(info.param)) + "_" + std::to_string(screen.width) + "x" +

@@ -4,7 +4,9 @@
 
 namespace testsupport {
 
-std::string ProgramPath(const std::string& name) { return std::string(PROGRAM_DIR) + "/" + name; }
+std::string ProgramDir() { return PROGRAM_DIR; }
+
+std::string ProgramPath(const std::string& name) { return ProgramDir() + "/" + name; }
 
 void ProgramOnServer::SetUp() {
   StartServer();

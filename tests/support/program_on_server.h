@@ -21,12 +21,13 @@
 
 namespace testsupport {
 
-// A program of this build, by name.
+// The folder of this build's programs, and a program of it by name.
+std::string ProgramDir();
 std::string ProgramPath(const std::string& name);
 
 struct Screen {
-  int width = 1024;
-  int height = 768;
+  int width = tools::testScreenWidth;
+  int height = tools::testScreenHeight;
   int depth = 24;
   std::vector<std::string> options;
 };

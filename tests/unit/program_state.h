@@ -21,7 +21,7 @@ inline std::vector<std::string> GoldenCalls(const std::vector<const char*>& sect
   std::vector<std::string> calls;
   for (const char* section : sections) {
     for (const testsupport::GoldenCall& call : testsupport::ReadGoldenSection(
-             GOLDEN_CALLS, section, CLEARS_EVERY_FRAME ? "cleardraw" : "overdraw", SHOWS_FRAME_RATE)) {
+             GOLDEN_CALLS, section, PROGRAM, FRAME_RATE_METER)) {
       if (!call.sometimes) {
         calls.push_back(call.text);
       }
@@ -54,7 +54,7 @@ class ProgramTest : public testing::Test {
     recording::NameAddress(fpsText, "fpsText");
     recording::NameAddress(fpsTextW, "fpsTextW");
     // Only a build with the meter has its font.
-    if constexpr (SHOWS_FRAME_RATE) {
+    if constexpr (FRAME_RATE_METER) {
       fontFamily = nullptr;
       font = nullptr;
       recording::NameAddress(fpsFontName, "fpsFontName");
