@@ -120,9 +120,10 @@ void ScreenSurface::OnConfigure(void* data, zwlr_layer_surface_v1* layer, uint32
   if (self->ink_ != nullptr && !(kept == self->box_)) {
     self->ReplaceInk(kept, self->scale_);
   }
+  // The first configure lets the background show; later ones need only a commit for the viewport's new size.
+  self->backgroundChanged_ = self->backgroundChanged_ || !self->configured_;
   self->configured_ = true;
-  // The viewport's new size takes effect with a commit, whatever else changed.
-  self->backgroundChanged_ = true;
+  self->resized_ = true;
   self->Present();
 }
 
@@ -365,9 +366,10 @@ void ScreenSurface::Present() {
     return;
   }
   const bool inkChanged = pixman_region32_not_empty(&damage_);
-  if (!inkChanged && !backgroundChanged_ && !moved_) {
+  if (!inkChanged && !backgroundChanged_ && !moved_ && !resized_) {
     return;
   }
+  resized_ = false;
   if (inkChanged) {
     PresentInk();
   } else if (ink_ == nullptr && moved_) {

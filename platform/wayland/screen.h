@@ -85,6 +85,8 @@ class ScreenSurface {
   int scale_;
   bool configured_ = false;
   bool closed_ = false;
+  // Configured to a size that a commit has not yet applied.
+  bool resized_ = false;
 
   ARGB background_;
   std::unique_ptr<ShmBuffer> backgroundBuffer_;
