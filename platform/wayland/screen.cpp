@@ -1,0 +1,271 @@
+#include "platform/wayland/screen.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace wayland {
+namespace {
+
+// The ink grows by whole steps, so that a figure moving about grows it a
+// few times rather than in every frame.
+constexpr int inkStep = 32;
+
+int RoundDown(int value) { return value >= 0 ? value / inkStep * inkStep : -((-value + inkStep - 1) / inkStep * inkStep); }
+int RoundUp(int value) { return -RoundDown(-value); }
+
+// A single pixel of the colour, which a viewport stretches over a whole surface.
+std::unique_ptr<ShmBuffer> PixelOf(wl_shm* shm, ARGB color) {
+  auto buffer = std::make_unique<ShmBuffer>(shm, 1, 1);
+  const pixman_color_t colour = PixmanColor(color);
+  const pixman_box32_t pixel{0, 0, 1, 1};
+  pixman_image_fill_boxes(PIXMAN_OP_SRC, buffer->image(), &colour, 1, &pixel);
+  return buffer;
+}
+
+void SetEmptyInput(const Globals& globals, wl_surface* surface) {
+  wl_region* nothing = wl_compositor_create_region(globals.compositor);
+  wl_surface_set_input_region(surface, nothing);
+  wl_region_destroy(nothing);
+}
+
+}  // namespace
+
+ScreenSurface::ScreenSurface(const Globals& globals, wl_output* output, int width, int height, int scale,
+                             ARGB background)
+    : globals_(globals), width_(width), height_(height), scale_(scale), background_(background) {
+  surface_ = wl_compositor_create_surface(globals.compositor);
+  SetEmptyInput(globals, surface_);
+  viewport_ = wp_viewporter_get_viewport(globals.viewporter, surface_);
+  inkSurface_ = wl_compositor_create_surface(globals.compositor);
+  SetEmptyInput(globals, inkSurface_);
+  subsurface_ = wl_subcompositor_get_subsurface(globals.subcompositor, inkSurface_, surface_);
+  pixman_region32_init(&damage_);
+  for (InkBuffer& buffer : buffers_) {
+    pixman_region32_init(&buffer.stale);
+  }
+  backgroundBuffer_ = PixelOf(globals.shm, background);
+  layer_ = zwlr_layer_shell_v1_get_layer_surface(globals.layerShell, surface_, output,
+                                                  ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, program_invocation_short_name);
+  zwlr_layer_surface_v1_set_anchor(layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                               ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                               ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+  // -1: over the whole output, panels' exclusive zones included, and none of its own.
+  zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  static const zwlr_layer_surface_v1_listener listener = {OnConfigure, OnClosed};
+  zwlr_layer_surface_v1_add_listener(layer_, &listener, this);
+  wl_surface_commit(surface_);
+}
+
+ScreenSurface::~ScreenSurface() {
+  zwlr_layer_surface_v1_destroy(layer_);
+  wl_subsurface_destroy(subsurface_);
+  wl_surface_destroy(inkSurface_);
+  wp_viewport_destroy(viewport_);
+  wl_surface_destroy(surface_);
+  for (InkBuffer& buffer : buffers_) {
+    pixman_region32_fini(&buffer.stale);
+  }
+  pixman_region32_fini(&damage_);
+  if (ink_ != nullptr) {
+    pixman_image_unref(ink_);
+  }
+}
+
+void ScreenSurface::OnConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
+                                uint32_t height) {
+  auto* self = static_cast<ScreenSurface*>(data);
+  zwlr_layer_surface_v1_ack_configure(layer, serial);
+  if (width > 0 && height > 0) {
+    self->width_ = static_cast<int>(width);
+    self->height_ = static_cast<int>(height);
+  }
+  wp_viewport_set_destination(self->viewport_, self->width_, self->height_);
+  // What was drawn stays where it still fits.
+  const Area kept = self->box_.Intersection(self->Extent());
+  if (self->ink_ != nullptr && !(kept == self->box_)) {
+    self->ReplaceInk(kept, self->scale_);
+  }
+  self->configured_ = true;
+  // The viewport's new size takes effect with a commit, whatever else changed.
+  self->backgroundChanged_ = true;
+  self->Present();
+}
+
+void ScreenSurface::OnClosed(void* data, zwlr_layer_surface_v1*) { static_cast<ScreenSurface*>(data)->closed_ = true; }
+
+void ScreenSurface::Rescale(int scale) {
+  if (scale == scale_) {
+    return;
+  }
+  if (ink_ != nullptr) {
+    ReplaceInk(box_, scale);
+  }
+  scale_ = scale;
+  Present();
+}
+
+void ScreenSurface::Retire(std::unique_ptr<ShmBuffer> buffer) {
+  if (buffer != nullptr && buffer->busy()) {
+    buffer->onRelease = nullptr;
+    retired_.push_back(std::move(buffer));
+  }
+}
+
+void ScreenSurface::ReplaceInk(const Area& box, int scale) {
+  pixman_image_t* ink = nullptr;
+  if (!box.Empty()) {
+    ink = pixman_image_create_bits(PIXMAN_a8r8g8b8, box.Width() * scale, box.Height() * scale, nullptr, 0);
+  }
+  if (ink != nullptr && ink_ != nullptr && !inkBlank_) {
+    // Where the old ink lies in the new one, at the new scale.
+    pixman_transform_t transform;
+    pixman_transform_init_scale(&transform, pixman_double_to_fixed(static_cast<double>(scale_) / scale),
+                                pixman_double_to_fixed(static_cast<double>(scale_) / scale));
+    pixman_image_set_transform(ink_, &transform);
+    pixman_image_set_filter(ink_, scale == scale_ ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    pixman_image_composite32(PIXMAN_OP_SRC, ink_, nullptr, ink, 0, 0, 0, 0, (box_.x0 - box.x0) * scale,
+                             (box_.y0 - box.y0) * scale, box_.Width() * scale, box_.Height() * scale);
+  }
+  if (ink_ != nullptr) {
+    pixman_image_unref(ink_);
+  }
+  ink_ = ink;
+  box_ = box;
+  moved_ = true;
+  for (InkBuffer& buffer : buffers_) {
+    Retire(std::move(buffer.shm));
+    pixman_region32_clear(&buffer.stale);
+  }
+  pixman_region32_clear(&damage_);
+  if (ink_ != nullptr) {
+    DamageInk(pixman_box32_t{0, 0, box.Width() * scale, box.Height() * scale});
+  }
+}
+
+void ScreenSurface::DamageInk(const pixman_box32_t& box) {
+  pixman_region32_union_rect(&damage_, &damage_, box.x1, box.y1, static_cast<unsigned>(box.x2 - box.x1),
+                             static_cast<unsigned>(box.y2 - box.y1));
+  for (InkBuffer& buffer : buffers_) {
+    if (buffer.shm != nullptr) {
+      pixman_region32_union_rect(&buffer.stale, &buffer.stale, box.x1, box.y1, static_cast<unsigned>(box.x2 - box.x1),
+                                 static_cast<unsigned>(box.y2 - box.y1));
+    }
+  }
+}
+
+void ScreenSurface::Fill(ARGB color) {
+  if (color != background_) {
+    Retire(std::move(backgroundBuffer_));
+    backgroundBuffer_ = PixelOf(globals_.shm, color);
+    background_ = color;
+    backgroundChanged_ = true;
+  }
+  if (ink_ != nullptr && !inkBlank_) {
+    const pixman_color_t transparent{0, 0, 0, 0};
+    const pixman_box32_t all{0, 0, pixman_image_get_width(ink_), pixman_image_get_height(ink_)};
+    pixman_image_fill_boxes(PIXMAN_OP_CLEAR, ink_, &transparent, 1, &all);
+    DamageInk(all);
+    inkBlank_ = true;
+  }
+}
+
+void ScreenSurface::Paint(const Area& area, const Painter& painter) {
+  const Area visible = area.Intersection(Extent());
+  if (visible.Empty()) {
+    return;
+  }
+  const Area grown = box_.Union(visible);
+  if (ink_ == nullptr || !(grown == box_)) {
+    ReplaceInk(Area{RoundDown(grown.x0), RoundDown(grown.y0), RoundUp(grown.x1), RoundUp(grown.y1)}.Intersection(
+                   Extent()),
+               scale_);
+  }
+  painter(ink_, Point{static_cast<double>(box_.x0), static_cast<double>(box_.y0)}, scale_);
+  inkBlank_ = false;
+  const Area changed = visible.Moved(-box_.x0, -box_.y0);
+  DamageInk(pixman_box32_t{changed.x0 * scale_, changed.y0 * scale_, changed.x1 * scale_, changed.y1 * scale_});
+}
+
+ScreenSurface::InkBuffer* ScreenSurface::FreeBuffer() {
+  for (InkBuffer& buffer : buffers_) {
+    if (buffer.shm != nullptr && !buffer.shm->busy()) {
+      return &buffer;
+    }
+  }
+  for (InkBuffer& buffer : buffers_) {
+    if (buffer.shm == nullptr) {
+      buffer.shm = std::make_unique<ShmBuffer>(globals_.shm, pixman_image_get_width(ink_),
+                                               pixman_image_get_height(ink_));
+      buffer.shm->onRelease = [this] {
+        if (waitingForBuffer_) {
+          Present();
+        }
+      };
+      const pixman_box32_t all{0, 0, buffer.shm->width(), buffer.shm->height()};
+      pixman_region32_reset(&buffer.stale, &all);
+      return &buffer;
+    }
+  }
+  return nullptr;
+}
+
+// Copies into a free buffer what it lacks of the ink, and commits it with
+// the damage since the last commit.
+void ScreenSurface::PresentInk() {
+  InkBuffer* buffer = FreeBuffer();
+  waitingForBuffer_ = buffer == nullptr;
+  if (buffer == nullptr) {
+    return;
+  }
+  pixman_image_set_clip_region32(buffer->shm->image(), &buffer->stale);
+  pixman_image_composite32(PIXMAN_OP_SRC, ink_, nullptr, buffer->shm->image(), 0, 0, 0, 0, 0, 0,
+                           buffer->shm->width(), buffer->shm->height());
+  pixman_image_set_clip_region32(buffer->shm->image(), nullptr);
+  pixman_region32_clear(&buffer->stale);
+  buffer->shm->Attach(inkSurface_);
+  wl_surface_set_buffer_scale(inkSurface_, scale_);
+  int count = 0;
+  const pixman_box32_t* boxes = pixman_region32_rectangles(&damage_, &count);
+  for (int i = 0; i < count; ++i) {
+    wl_surface_damage_buffer(inkSurface_, boxes[i].x1, boxes[i].y1, boxes[i].x2 - boxes[i].x1,
+                             boxes[i].y2 - boxes[i].y1);
+  }
+  pixman_region32_clear(&damage_);
+  wl_surface_commit(inkSurface_);
+  if (moved_) {
+    wl_subsurface_set_position(subsurface_, box_.x0, box_.y0);
+    moved_ = false;
+  }
+}
+
+void ScreenSurface::Present() {
+  // Released buffers of an older ink or background go for good.
+  retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
+                                [](const std::unique_ptr<ShmBuffer>& buffer) { return !buffer->busy(); }),
+                 retired_.end());
+  if (!configured_ || closed_) {
+    return;
+  }
+  const bool inkChanged = pixman_region32_not_empty(&damage_);
+  if (!inkChanged && !backgroundChanged_ && !moved_) {
+    return;
+  }
+  if (inkChanged) {
+    PresentInk();
+  } else if (ink_ == nullptr && moved_) {
+    // The output shrank away from all that was drawn.
+    wl_surface_attach(inkSurface_, nullptr, 0, 0);
+    wl_surface_commit(inkSurface_);
+    moved_ = false;
+  }
+  if (backgroundChanged_) {
+    backgroundBuffer_->Attach(surface_);
+    wl_surface_damage_buffer(surface_, 0, 0, 1, 1);
+    backgroundChanged_ = false;
+  }
+  // The subsurface's state goes out with its parent's.
+  wl_surface_commit(surface_);
+}
+
+}  // namespace wayland
