@@ -103,6 +103,14 @@ WaylandCompositor::WaylandCompositor(const std::string& user, const std::string&
 
 WaylandCompositor::~WaylandCompositor() = default;
 
+pid_t WaylandCompositor::Pid() const {
+  const std::string runuser = std::to_string(compositor_->Pid());
+  std::ifstream children("/proc/" + runuser + "/task/" + runuser + "/children");
+  pid_t child = -1;
+  children >> child;
+  return child;
+}
+
 std::vector<std::string> WaylandCompositor::Client(const std::vector<std::string>& command) const {
   std::vector<std::string> client = {"env", "XDG_RUNTIME_DIR=" + runtime, "WAYLAND_DISPLAY=" + wayland};
   client.insert(client.end(), command.begin(), command.end());
@@ -159,6 +167,36 @@ std::vector<SwayView> Sway::Views() {
                                rect.at("height").get<int>()}});
   });
   return views;
+}
+
+SwayView Sway::WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit) {
+  SwayView found;
+  WaitUntil(
+      [&] {
+        for (const SwayView& view : Views()) {
+          if (view.name == title && view.shell == "xdg_shell" &&
+              (appId != nullptr ? view.appId == appId : view.appId != "test")) {
+            found = view;
+            return true;
+          }
+        }
+        return false;
+      },
+      limit, 100ms);
+  return found;
+}
+
+SwayView Sway::Find(long id) {
+  for (const SwayView& view : Views()) {
+    if (view.id == id) {
+      return view;
+    }
+  }
+  return {};
+}
+
+bool Sway::WaitForFocus(long id, std::chrono::milliseconds limit) {
+  return WaitUntil([&] { return Find(id).focused; }, limit, 100ms);
 }
 
 std::vector<std::string> Sway::Outputs() {

@@ -33,7 +33,8 @@ class WaylandCompositor {
   // The command run as a client of the compositor: with XDG_RUNTIME_DIR and WAYLAND_DISPLAY naming it.
   std::vector<std::string> Client(const std::vector<std::string>& command) const;
 
-  pid_t Pid() const { return compositor_->Pid(); }
+  // The compositor's own process, which runuser started.
+  pid_t Pid() const;
   // Ends the compositor at once, as a crash would.
   void Kill() { compositor_.reset(); }
 
@@ -70,6 +71,12 @@ class Sway : public WaylandCompositor {
   // Runs a sway command (`output HEADLESS-1 scale 2`); throws if sway refuses it.
   void Command(const std::string& command);
   std::vector<SwayView> Views();
+  // The native (xdg-shell) view of that title and app id, or, with none given, of another app id than a
+  // program's main window's ("test"), once it shows within `limit`; id 0 if none does.
+  SwayView WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit);
+  // The view as the tree shows it now; id 0 if it is gone.
+  SwayView Find(long id);
+  bool WaitForFocus(long id, std::chrono::milliseconds limit);
   // The outputs' names, in the order sway lists them.
   std::vector<std::string> Outputs();
 

@@ -347,38 +347,15 @@ class NativeSway : public SwayDesktop {
   void Kill() override { compositor_->Kill(); }
 
   View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit) override {
-    tools::SwayView found;
-    tools::WaitUntil(
-        [&] {
-          for (const tools::SwayView& view : sway_.Views()) {
-            if (view.name == title && view.shell == "xdg_shell" &&
-                (appId != nullptr ? view.appId == appId : view.appId != "test")) {
-              found = view;
-              return true;
-            }
-          }
-          return false;
-        },
-        limit, 100ms);
-    return static_cast<View>(found.id);
+    return static_cast<View>(sway_.WaitForView(title, appId, limit).id);
   }
   bool WaitForFocus(View view, std::chrono::milliseconds limit) override {
-    return tools::WaitUntil([&] { return Find(view).focused; }, limit, 100ms);
+    return sway_.WaitForFocus(static_cast<long>(view), limit);
   }
-  tools::Rectangle Where(View view) override { return Find(view).rect; }
+  tools::Rectangle Where(View view) override { return sway_.Find(static_cast<long>(view)).rect; }
   void TypeKey(unsigned long keysym) override { sway_.TypeKey(XKeysymToString(keysym)); }
   void ClickAt(int x, int y) override { sway_.ClickAt(x, y); }
   void CloseFromOutside(View view) override { sway_.Command("[con_id=" + std::to_string(view) + "] kill"); }
-
- private:
-  tools::SwayView Find(View view) {
-    for (const tools::SwayView& shown : sway_.Views()) {
-      if (static_cast<View>(shown.id) == view) {
-        return shown;
-      }
-    }
-    return {};
-  }
 };
 
 std::unique_ptr<XvfbDesktop> WithWindowManager(const std::vector<std::string>& command, bool composites = false,
