@@ -104,6 +104,9 @@ WaylandCompositor::WaylandCompositor(const std::string& user, const std::string&
 WaylandCompositor::~WaylandCompositor() = default;
 
 pid_t WaylandCompositor::Pid() const {
+  if (compositor_ == nullptr) {
+    return -1;
+  }
   const std::string runuser = std::to_string(compositor_->Pid());
   std::ifstream children("/proc/" + runuser + "/task/" + runuser + "/children");
   pid_t child = -1;
