@@ -73,9 +73,9 @@ profile() {
   echo "## Native Wayland: sway"
   echo
   echo "The after build alone (the before build has no Wayland backend), on sway 1.7 headless with"
-  echo "\\`xwayland disable\\` and the pixman renderer, so with no X server at all, run as the unprivileged user"
-  echo "\\`overdraw-test\\`, one sway per run with one output of the size given. Instructions as above, the"
-  echo "whole process between two dumps at the pause, median of 12 frames (\\`program_bench sway instructions\\`):"
+  echo "\`xwayland disable\` and the pixman renderer, so with no X server at all, run as the unprivileged user"
+  echo "\`overdraw-test\`, one sway per run with one output of the size given. Instructions as above, the"
+  echo "whole process between two dumps at the pause, median of 12 frames (\`program_bench sway instructions\`):"
   echo
   echo "| program | output | build | instructions per frame |"
   echo "|---|---|---|---|"
@@ -83,7 +83,7 @@ profile() {
   echo
   echo "CPU time is the scheduler's accounting over 20 frames past the first three, counted by the program's"
   echo "pauses, divided by 20; sway's CPU includes compositing and the headless output's repaints. Memory is"
-  echo "VmHWM after those frames. Medians of $runs runs (\\`program_bench sway $runs\\`):"
+  echo "VmHWM after those frames. Medians of $runs runs (\`program_bench sway $runs\`):"
   echo
   echo "| program | output | build | program CPU per frame (ms) | sway CPU per frame (ms) | peak resident memory (KiB) |"
   echo "|---|---|---|---|---|---|"
