@@ -470,7 +470,7 @@ class SwayRun {
       return false;
     }
     sway_.TypeKey("Return");
-    const tools::SwayView main = sway_.WaitForView("test", "test", 60s);
+    const tools::SwayView main = sway_.WaitForView("test", "test", 60s, notice.id);
     return main.id != 0 && sway_.WaitForFocus(main.id, 30s);
   }
   void End(tools::Process& process) {

@@ -172,13 +172,14 @@ std::vector<SwayView> Sway::Views() {
   return views;
 }
 
-SwayView Sway::WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit) {
+SwayView Sway::WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit,
+                           long besides) {
   SwayView found;
   WaitUntil(
       [&] {
         for (const SwayView& view : Views()) {
-          if (view.name == title && view.shell == "xdg_shell" &&
-              (appId != nullptr ? view.appId == appId : view.appId != "test")) {
+          if (view.name == title && view.shell == "xdg_shell" && (appId == nullptr || view.appId == appId) &&
+              view.id != besides) {
             found = view;
             return true;
           }

@@ -71,9 +71,10 @@ class Sway : public WaylandCompositor {
   // Runs a sway command (`output HEADLESS-1 scale 2`); throws if sway refuses it.
   void Command(const std::string& command);
   std::vector<SwayView> Views();
-  // The native (xdg-shell) view of that title and app id, or, with none given, of another app id than a
-  // program's main window's ("test"), once it shows within `limit`; id 0 if none does.
-  SwayView WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit);
+  // A native (xdg-shell) view of that title, and of that app id if one is given, other than `besides`, once
+  // it shows within `limit`; id 0 if none does.
+  SwayView WaitForView(const std::string& title, const char* appId, std::chrono::milliseconds limit,
+                       long besides = 0);
   // The view as the tree shows it now; id 0 if it is gone.
   SwayView Find(long id);
   bool WaitForFocus(long id, std::chrono::milliseconds limit);

@@ -176,7 +176,8 @@ class DesktopTest : public testsupport::ProgramOnServer,
     notice_ = desktop_->Where(notice);
     desktop_->TypeKey(XK_Return);
     dismissed_ = Clock::now();
-    const View main = desktop_->WaitForView("test", "test", 20s);
+    // On Wayland the notice may have the main window's app id.
+    const View main = desktop_->WaitForView("test", "test", 20s, notice);
     if (main == 0) {
       ADD_FAILURE() << "no main window; " << program_->Stderr();
       return 0;

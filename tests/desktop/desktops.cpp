@@ -73,8 +73,11 @@ class XDesktop : public Desktop {
  public:
   ~XDesktop() override { CloseDisplay(); }
 
-  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit) override {
-    return tools::WaitForWindow(display_, title, appId, limit);
+  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit, View besides) override {
+    Window found = None;
+    tools::WaitUntil(
+        [&] { return (found = tools::FindViewableWindow(display_, title, appId)) != None && found != besides; }, limit);
+    return found != besides ? found : None;
   }
   bool WaitForFocus(View view, std::chrono::milliseconds limit) override {
     return tools::WaitForFocus(display_, view, limit);
@@ -346,8 +349,8 @@ class NativeSway : public SwayDesktop {
 
   void Kill() override { compositor_->Kill(); }
 
-  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit) override {
-    return static_cast<View>(sway_.WaitForView(title, appId, limit).id);
+  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit, View besides) override {
+    return static_cast<View>(sway_.WaitForView(title, appId, limit, static_cast<long>(besides)).id);
   }
   bool WaitForFocus(View view, std::chrono::milliseconds limit) override {
     return sway_.WaitForFocus(static_cast<long>(view), limit);

@@ -37,10 +37,11 @@ class Desktop {
   virtual void Kill();
 
   // The program driven and watched as a user would, through X or through
-  // the compositor. The window of that title and that class (X) or app id
-  // (Wayland), or not the main window's if none is given, once it shows,
-  // within the bound; 0 if none does.
-  virtual View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit) = 0;
+  // the compositor. A window of that title, and of that class (X; of none
+  // if none is given) or app id (Wayland; of any if none is given), other
+  // than `besides`, once it shows, within the bound; 0 if none does.
+  virtual View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit,
+                           View besides = 0) = 0;
   virtual bool WaitForFocus(View view, std::chrono::milliseconds limit) = 0;
   // Where it shows in the desktop's coordinates.
   virtual tools::Rectangle Where(View view) = 0;
