@@ -232,6 +232,17 @@ void Backend::Fill(ARGB color) {
   session_.Flush();
 }
 
+const std::vector<Area>& Backend::OnOutput(const std::vector<Area>& pieces, const Area& desktop) {
+  outputPieces_.clear();
+  for (const Area& piece : pieces) {
+    const Area inside = piece.Intersection(desktop);
+    if (!inside.Empty()) {
+      outputPieces_.push_back(inside.Moved(-desktop.x0, -desktop.y0));
+    }
+  }
+  return outputPieces_;
+}
+
 void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL width) {
   const Colour colour(color);
   for (const auto& output : outputs_) {
@@ -240,11 +251,8 @@ void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL widt
     }
     const Area desktop = DesktopArea(*output);
     Stroke(points, count, PenWidth(width), desktop, triangles_);
-    const Area drawn = Bounds(triangles_).Intersection(desktop);
-    if (drawn.Empty()) {
-      continue;
-    }
-    output->screen->Paint(drawn.Moved(-desktop.x0, -desktop.y0), [&](pixman_image_t* ink, Point origin, int scale) {
+    Cover(triangles_, pieces_);
+    output->screen->Paint(OnOutput(pieces_, desktop), [&](pixman_image_t* ink, Point origin, int scale) {
       FillTriangles(ink, triangles_, Point{origin.x + desktop.x0, origin.y + desktop.y0}, scale, colour.image);
     });
     output->screen->Present();
@@ -255,17 +263,13 @@ void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL widt
 void Backend::DrawText(const core::NativeFont& font, const std::string& latin1, REAL x, REAL y, ARGB color) {
   const auto& face = static_cast<const Font&>(font);
   const Colour colour(color);
-  const Area bounds = face.Bounds(latin1, x, y);
+  const std::vector<Area> bounds = {face.Bounds(latin1, x, y)};
   for (const auto& output : outputs_) {
     if (output->screen == nullptr) {
       continue;
     }
     const Area desktop = DesktopArea(*output);
-    const Area drawn = bounds.Intersection(desktop);
-    if (drawn.Empty()) {
-      continue;
-    }
-    output->screen->Paint(drawn.Moved(-desktop.x0, -desktop.y0), [&](pixman_image_t* ink, Point origin, int scale) {
+    output->screen->Paint(OnOutput(bounds, desktop), [&](pixman_image_t* ink, Point origin, int scale) {
       face.Draw(ink, latin1, (x - desktop.x0 - origin.x) * scale, (y - desktop.y0 - origin.y) * scale, scale,
                 colour.image);
     });

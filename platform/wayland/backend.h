@@ -63,6 +63,8 @@ class Backend final : public core::Backend {
   // Where an output lies on the desktop, whose origin is the top-left corner of the outputs' layout.
   Area DesktopArea(const Output& output) const;
   void OpenScreenOn(Output& output);
+  // The pieces on the output's part of the screen, from its corner, in outputPieces_.
+  const std::vector<Area>& OnOutput(const std::vector<Area>& pieces, const Area& desktop);
 
   Session session_;
   wl_registry* registry_ = nullptr;
@@ -80,6 +82,8 @@ class Backend final : public core::Backend {
   std::vector<core::WindowEvent> events_;
   // Kept from call to call, so that a frame allocates little.
   std::vector<Triangle> triangles_;
+  std::vector<Area> pieces_;
+  std::vector<Area> outputPieces_;
 };
 
 }  // namespace wayland

@@ -60,7 +60,8 @@ Area Area::Union(const Area& other) const {
 
 void Stroke(const GpPointF* points, int count, double width, const Area& clip, std::vector<Triangle>& triangles) {
   triangles.clear();
-  const double half = width / 2;
+  const bool thin = !(width >= thinLineLimit);
+  const double half = thin ? 0.5 : width / 2;
   // Nothing of the stroke lies farther from its points than a miter's tip.
   const double margin = half * miterLimit + 1;
   const double left = clip.x0 - margin, top = clip.y0 - margin, right = clip.x1 + margin,
@@ -78,17 +79,30 @@ void Stroke(const GpPointF* points, int count, double width, const Area& clip, s
     return Point{-(b.y - a.y) / length * half, (b.x - a.x) / length * half};
   };
   for (std::size_t i = 0; i + 1 < path.size(); ++i) {
-    const Point a = path[i];
-    const Point b = path[i + 1];
+    Point a = path[i];
+    Point b = path[i + 1];
+    if (thin) {
+      // One pixel across the major axis, from the first point's pixel to the last one's.
+      const double dx = b.x - a.x;
+      const double dy = b.y - a.y;
+      const double major = std::max(std::fabs(dx), std::fabs(dy));
+      const Point reach{dx / major * half, dy / major * half};
+      a = Add(a, Scaled(reach, -1));
+      b = Add(b, reach);
+    }
     double t0 = 0;
     double t1 = 1;
     if (!Clip(a, b, left, top, right, bottom, t0, t1)) {
       continue;
     }
-    const Point n = normal(a, b);
+    const Point n = thin ? (std::fabs(b.x - a.x) >= std::fabs(b.y - a.y) ? Point{0, half} : Point{half, 0})
+                         : normal(a, b);
     const Point from{a.x + t0 * (b.x - a.x), a.y + t0 * (b.y - a.y)};
     const Point to{a.x + t1 * (b.x - a.x), a.y + t1 * (b.y - a.y)};
     AddQuad(Add(from, n), Add(to, n), Add(to, Scaled(n, -1)), Add(from, Scaled(n, -1)), triangles);
+  }
+  if (thin) {
+    return;
   }
   // Joins fill the outer side of each bend: a miter, or a bevel where the miter would be too long.
   for (std::size_t i = 1; i + 1 < path.size(); ++i) {
@@ -138,6 +152,41 @@ Area Bounds(const std::vector<Triangle>& triangles) {
               static_cast<int>(std::ceil(y1))};
 }
 
+void Cover(const std::vector<Triangle>& triangles, std::vector<Area>& pieces) {
+  constexpr int band = 16;
+  pieces.clear();
+  for (const Triangle& t : triangles) {
+    const Point corners[3] = {t.a, t.b, t.c};
+    const double top = std::min({t.a.y, t.b.y, t.c.y});
+    const double bottom = std::max({t.a.y, t.b.y, t.c.y});
+    for (double y0 = std::floor(top); y0 < bottom; y0 += band) {
+      const double y1 = std::min(y0 + band, std::ceil(bottom));
+      // The triangle's reach across the band: its corners within it, and its edges where they cross the band's edges.
+      double left = HUGE_VAL;
+      double right = -HUGE_VAL;
+      for (int i = 0; i < 3; ++i) {
+        const Point p = corners[i];
+        const Point q = corners[(i + 1) % 3];
+        if (p.y >= y0 && p.y <= y1) {
+          left = std::min(left, p.x);
+          right = std::max(right, p.x);
+        }
+        for (const double y : {y0, y1}) {
+          if ((p.y - y) * (q.y - y) < 0) {
+            const double x = p.x + (y - p.y) / (q.y - p.y) * (q.x - p.x);
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
+        }
+      }
+      if (left <= right) {
+        pieces.push_back(Area{static_cast<int>(std::floor(left)), static_cast<int>(y0),
+                              static_cast<int>(std::floor(right)) + 1, static_cast<int>(y1)});
+      }
+    }
+  }
+}
+
 pixman_color_t PixmanColor(ARGB color) {
   const unsigned alpha = color >> 24;
   const auto channel = [alpha](unsigned value) {
@@ -157,7 +206,7 @@ void FillTriangles(pixman_image_t* image, const std::vector<Triangle>& triangles
   for (const Triangle& t : triangles) {
     fixed.push_back(pixman_triangle_t{place(t.a), place(t.b), place(t.c)});
   }
-  pixman_composite_triangles(PIXMAN_OP_OVER, colour, image, PIXMAN_a8, 0, 0, 0, 0, static_cast<int>(fixed.size()),
+  pixman_composite_triangles(PIXMAN_OP_OVER, colour, image, PIXMAN_a1, 0, 0, 0, 0, static_cast<int>(fixed.size()),
                              fixed.data());
 }
 

@@ -1,6 +1,7 @@
-// Polylines as GDI+ strokes them, as triangles that pixman rasterises with
-// antialiasing. GDI+ puts a pixel's centre on its whole coordinates, pixman
-// puts its corner there: the outline is moved by half a pixel.
+// Polylines as GDI+ strokes them without antialiasing, its default, as
+// triangles that pixman rasterises by pixel centres. GDI+ puts a pixel's
+// centre on its whole coordinates, pixman puts its corner there: the
+// outline is moved by half a pixel.
 #pragma once
 
 #include <pixman.h>
@@ -44,6 +45,11 @@ struct Triangle {
 // GDI+'s default: a miter longer than ten pen widths is cut to a bevel.
 constexpr double miterLimit = 10;
 
+// A pen thinner than this rounds to one pixel or less: it draws the thin
+// line of GDI and of X, one pixel across the line's major axis from end to
+// end, with nothing at the joins.
+constexpr double thinLineLimit = 1.5;
+
 // The stroke of the polyline with a pen of that width, its joins mitered,
 // as triangles whose coverage adds up: only the part that may show inside
 // `clip` is made, so that far points never reach pixman's fixed point.
@@ -51,6 +57,11 @@ void Stroke(const GpPointF* points, int count, double width, const Area& clip, s
 
 // The whole pixels the triangles touch.
 Area Bounds(const std::vector<Triangle>& triangles);
+
+// Whole-pixel pieces that together cover the triangles, band by band of
+// rows: where lines slant they hold far fewer pixels than the bounds, so
+// that drawing and copying touch little more than the lines themselves.
+void Cover(const std::vector<Triangle>& triangles, std::vector<Area>& pieces);
 
 // The colour as pixman's premultiplied 16-bit channels.
 pixman_color_t PixmanColor(ARGB color);

@@ -40,6 +40,7 @@ ScreenSurface::ScreenSurface(const Globals& globals, wl_output* output, int widt
   SetEmptyInput(globals, inkSurface_);
   subsurface_ = wl_subcompositor_get_subsurface(globals.subcompositor, inkSurface_, surface_);
   pixman_region32_init(&damage_);
+  pixman_region32_init(&inked_);
   for (InkBuffer& buffer : buffers_) {
     pixman_region32_init(&buffer.stale);
   }
@@ -67,6 +68,7 @@ ScreenSurface::~ScreenSurface() {
     pixman_region32_fini(&buffer.stale);
   }
   pixman_region32_fini(&damage_);
+  pixman_region32_fini(&inked_);
   if (ink_ != nullptr) {
     pixman_image_unref(ink_);
   }
@@ -117,7 +119,8 @@ void ScreenSurface::ReplaceInk(const Area& box, int scale) {
   if (!box.Empty()) {
     ink = pixman_image_create_bits(PIXMAN_a8r8g8b8, box.Width() * scale, box.Height() * scale, nullptr, 0);
   }
-  if (ink != nullptr && ink_ != nullptr && !inkBlank_) {
+  const bool keep = ink != nullptr && ink_ != nullptr && pixman_region32_not_empty(&inked_);
+  if (keep) {
     // Where the old ink lies in the new one, at the new scale.
     pixman_transform_t transform;
     pixman_transform_init_scale(&transform, pixman_double_to_fixed(static_cast<double>(scale_) / scale),
@@ -138,18 +141,24 @@ void ScreenSurface::ReplaceInk(const Area& box, int scale) {
     pixman_region32_clear(&buffer.stale);
   }
   pixman_region32_clear(&damage_);
+  pixman_region32_clear(&inked_);
   if (ink_ != nullptr) {
-    DamageInk(pixman_box32_t{0, 0, box.Width() * scale, box.Height() * scale});
+    pixman_region32_t all;
+    pixman_region32_init_rect(&all, 0, 0, static_cast<unsigned>(box.Width() * scale),
+                              static_cast<unsigned>(box.Height() * scale));
+    if (keep) {
+      pixman_region32_copy(&inked_, &all);
+    }
+    DamageInk(&all);
+    pixman_region32_fini(&all);
   }
 }
 
-void ScreenSurface::DamageInk(const pixman_box32_t& box) {
-  pixman_region32_union_rect(&damage_, &damage_, box.x1, box.y1, static_cast<unsigned>(box.x2 - box.x1),
-                             static_cast<unsigned>(box.y2 - box.y1));
+void ScreenSurface::DamageInk(pixman_region32_t* region) {
+  pixman_region32_union(&damage_, &damage_, region);
   for (InkBuffer& buffer : buffers_) {
     if (buffer.shm != nullptr) {
-      pixman_region32_union_rect(&buffer.stale, &buffer.stale, box.x1, box.y1, static_cast<unsigned>(box.x2 - box.x1),
-                                 static_cast<unsigned>(box.y2 - box.y1));
+      pixman_region32_union(&buffer.stale, &buffer.stale, region);
     }
   }
 }
@@ -161,17 +170,21 @@ void ScreenSurface::Fill(ARGB color) {
     background_ = color;
     backgroundChanged_ = true;
   }
-  if (ink_ != nullptr && !inkBlank_) {
+  if (pixman_region32_not_empty(&inked_)) {
     const pixman_color_t transparent{0, 0, 0, 0};
-    const pixman_box32_t all{0, 0, pixman_image_get_width(ink_), pixman_image_get_height(ink_)};
-    pixman_image_fill_boxes(PIXMAN_OP_CLEAR, ink_, &transparent, 1, &all);
-    DamageInk(all);
-    inkBlank_ = true;
+    int count = 0;
+    const pixman_box32_t* boxes = pixman_region32_rectangles(&inked_, &count);
+    pixman_image_fill_boxes(PIXMAN_OP_SRC, ink_, &transparent, count, boxes);
+    DamageInk(&inked_);
+    pixman_region32_clear(&inked_);
   }
 }
 
-void ScreenSurface::Paint(const Area& area, const Painter& painter) {
-  const Area visible = area.Intersection(Extent());
+void ScreenSurface::Paint(const std::vector<Area>& pieces, const Painter& painter) {
+  Area visible;
+  for (const Area& piece : pieces) {
+    visible = visible.Union(piece.Intersection(Extent()));
+  }
   if (visible.Empty()) {
     return;
   }
@@ -181,10 +194,24 @@ void ScreenSurface::Paint(const Area& area, const Painter& painter) {
                    Extent()),
                scale_);
   }
+  // The pieces in the ink's pixels.
+  std::vector<pixman_box32_t> boxes;
+  boxes.reserve(pieces.size());
+  for (const Area& piece : pieces) {
+    const Area inside = piece.Intersection(box_).Moved(-box_.x0, -box_.y0);
+    if (!inside.Empty()) {
+      boxes.push_back(
+          pixman_box32_t{inside.x0 * scale_, inside.y0 * scale_, inside.x1 * scale_, inside.y1 * scale_});
+    }
+  }
+  pixman_region32_t changed;
+  pixman_region32_init_rects(&changed, boxes.data(), static_cast<int>(boxes.size()));
+  pixman_image_set_clip_region32(ink_, &changed);
   painter(ink_, Point{static_cast<double>(box_.x0), static_cast<double>(box_.y0)}, scale_);
-  inkBlank_ = false;
-  const Area changed = visible.Moved(-box_.x0, -box_.y0);
-  DamageInk(pixman_box32_t{changed.x0 * scale_, changed.y0 * scale_, changed.x1 * scale_, changed.y1 * scale_});
+  pixman_image_set_clip_region32(ink_, nullptr);
+  pixman_region32_union(&inked_, &inked_, &changed);
+  DamageInk(&changed);
+  pixman_region32_fini(&changed);
 }
 
 ScreenSurface::InkBuffer* ScreenSurface::FreeBuffer() {
@@ -225,8 +252,14 @@ void ScreenSurface::PresentInk() {
   pixman_region32_clear(&buffer->stale);
   buffer->shm->Attach(inkSurface_);
   wl_surface_set_buffer_scale(inkSurface_, scale_);
+  // Many small rectangles cost the compositor more than their extents do.
+  constexpr int damageRectangles = 16;
   int count = 0;
   const pixman_box32_t* boxes = pixman_region32_rectangles(&damage_, &count);
+  if (count > damageRectangles) {
+    boxes = pixman_region32_extents(&damage_);
+    count = 1;
+  }
   for (int i = 0; i < count; ++i) {
     wl_surface_damage_buffer(inkSurface_, boxes[i].x1, boxes[i].y1, boxes[i].x2 - boxes[i].x1,
                              boxes[i].y2 - boxes[i].y1);

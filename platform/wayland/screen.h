@@ -10,7 +10,9 @@
 // only what changed is copied into one of two shared-memory buffers, the
 // one the compositor has released; while neither is free the frame waits
 // in the copy and goes out on the next release. Nothing waits on the
-// compositor: the program's own pause is the only clock.
+// compositor: the program's own pause is the only clock. Drawing, clearing
+// and copying touch only the pieces that lines cover (drawing.h), so that
+// a frame costs about what its lines do, whatever the screen's size.
 #pragma once
 
 #include <pixman.h>
@@ -42,9 +44,9 @@ class ScreenSurface {
 
   // The background takes the colour and the ink is cleared.
   void Fill(ARGB color);
-  // Draws into the ink over the area (logical, from the output's corner),
-  // which the ink grows to cover as far as the output reaches.
-  void Paint(const Area& area, const Painter& painter);
+  // Draws into the ink within the pieces (logical, from the output's
+  // corner), which the ink grows to cover as far as the output reaches.
+  void Paint(const std::vector<Area>& pieces, const Painter& painter);
   // Sends the compositor what changed.
   void Present();
 
@@ -61,7 +63,7 @@ class ScreenSurface {
   Area Extent() const { return Area{0, 0, width_, height_}; }
   // A new ink of that box and scale, keeping what the old one holds there.
   void ReplaceInk(const Area& box, int scale);
-  void DamageInk(const pixman_box32_t& box);
+  void DamageInk(pixman_region32_t* region);
   InkBuffer* FreeBuffer();
   void Retire(std::unique_ptr<ShmBuffer> buffer);
   void PresentInk();
@@ -84,8 +86,8 @@ class ScreenSurface {
 
   pixman_image_t* ink_ = nullptr;
   Area box_;
-  // Whether the ink holds nothing, so that a fill need not clear it.
-  bool inkBlank_ = true;
+  // Where the ink holds anything, in its pixels: what a fill clears.
+  pixman_region32_t inked_;
   bool moved_ = false;
   // What changed in the ink since the compositor was last sent it.
   pixman_region32_t damage_;
