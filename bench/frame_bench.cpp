@@ -7,16 +7,19 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/x11/connection.h"
+#include "platform/core/session.h"
+#include "platform/x11/session.h"
 #include "render/render.h"
 #include "tools/xvfb.h"
 
 namespace {
 
+Display* display;
+
 void DrawFrames(benchmark::State& state) {
   for (auto _ : state) {
     DrawFrame();
-    XSync(x11::Connection(), False);
+    XSync(display, False);
   }
 }
 
@@ -35,6 +38,9 @@ int main(int argc, char** argv) {
   benchmark::AddCustomContext("screen", std::to_string(width) + "x" + std::to_string(height));
   benchmark::RegisterBenchmark(PROGRAM "_frame", DrawFrames)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
+  auto backend = std::make_unique<x11::Session>();
+  display = backend->connection().display;
+  core::Session session(std::move(backend));
   InitDrawing();
   benchmark::RunSpecifiedBenchmarks();
   ShutdownDrawing();

@@ -52,12 +52,12 @@
 #include <thread>
 #include <vector>
 
+#include "platform/x11/x_errors.h"
 #include "tools/compositor.h"
 #include "tools/desktop.h"
 #include "tools/process.h"
 #include "tools/wait.h"
 #include "tools/wayland.h"
-#include "tools/x_errors.h"
 #include "tools/xvfb.h"
 
 namespace {
@@ -85,7 +85,7 @@ class Observer {
  public:
   explicit Observer(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
     // A window may be gone by the time its damage is asked for.
-    errors_.emplace(display_);
+    errors_.emplace(display_, std::initializer_list<unsigned char>{BadWindow, BadDrawable});
     int error = 0;
     XDamageQueryExtension(display_, &damageEvent_, &error);
     Watch(DefaultRootWindow(display_));
@@ -94,6 +94,7 @@ class Observer {
   }
   ~Observer() {
     errors_.reset();
+    x11::ForgetExpectedErrors(display_);
     XCloseDisplay(display_);
   }
 
@@ -119,7 +120,7 @@ class Observer {
           if (!tools::CompositorRuns(display_)) {
             return false;
           }
-          tools::XErrorsIgnored refused(display_);
+          x11::ExpectedErrors refused(display_, {BadMatch, BadWindow});
           const Pixmap pixmap = XCompositeNameWindowPixmap(display_, probe);
           if (refused.Caught()) {
             return false;
@@ -208,7 +209,7 @@ class Observer {
   void Watch(Window window) { watched_.emplace_back(window, XDamageCreate(display_, window, XDamageReportRawRectangles)); }
 
   Display* display_;
-  std::optional<tools::XErrorsIgnored> errors_;
+  std::optional<x11::ExpectedErrors> errors_;
   int damageEvent_ = 0;
   Clock::time_point lastFigure_;
   std::vector<std::pair<Window, Damage>> watched_;

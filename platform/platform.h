@@ -197,6 +197,7 @@ enum GpStatus : INT {
   GenericError = 1,
   InvalidParameter = 2,
   NotImplemented = 6,
+  ValueOverflow = 11,
   FontFamilyNotFound = 14,
   UnsupportedGdiplusVersion = 17,
   GdiplusNotInitialized = 18,

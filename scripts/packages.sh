@@ -1,6 +1,6 @@
 # The Debian packages each use of the project needs.
-build_packages=(cmake ninja-build g++ pkgconf libx11-dev libxrender-dev libxfixes-dev libxcomposite-dev libxtst-dev dpkg-dev
-  libwayland-dev wayland-protocols librust-wayland-protocols-dev libxkbcommon-dev libpixman-1-dev libfreetype-dev libfontconfig-dev)
+build_packages=(cmake ninja-build g++ pkgconf libx11-dev libxrender-dev libxfixes-dev libxcomposite-dev libxtst-dev libxkbcommon-dev dpkg-dev
+  libwayland-dev wayland-protocols librust-wayland-protocols-dev libpixman-1-dev libfreetype-dev libfontconfig-dev)
 run_packages=(xvfb imagemagick)
 test_packages=(python3 lintian desktop-file-utils appstream devscripts libxres-dev libxdamage-dev libgtest-dev libgmock-dev libbenchmark-dev valgrind
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 libwine:i386 fonts-wine fonts-dejavu-core

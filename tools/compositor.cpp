@@ -2,7 +2,7 @@
 
 #include <X11/extensions/Xcomposite.h>
 
-#include "tools/x_errors.h"
+#include "platform/x11/x_errors.h"
 
 namespace tools {
 
@@ -11,12 +11,15 @@ bool CompositorRuns(Display* display) {
 }
 
 bool RedirectionHeld(Display* display) {
-  XErrorsIgnored errors(display);
+  // Only one client can hold it.
+  x11::ExpectedErrors errors(display, {BadAccess});
   XCompositeRedirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
   if (errors.Caught()) {
     return true;
   }
+  // Let go at once: a compositor starting now must find it free.
   XCompositeUnredirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectManual);
+  XSync(display, False);
   return false;
 }
 

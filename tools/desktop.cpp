@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "tools/wait.h"
-#include "tools/x_errors.h"
+#include "platform/x11/x_errors.h"
 
 namespace tools {
 namespace {
@@ -26,7 +26,7 @@ bool HasClass(Display* display, Window window, const char* windowClass) {
 }  // namespace
 
 bool IsMainWindow(Display* display, Window window) {
-  const XErrorsIgnored errorsIgnored(display);
+  const x11::ExpectedErrors gone(display, {BadWindow});
   return window != None && window != PointerRoot && HasClass(display, window, "test");
 }
 
@@ -67,7 +67,8 @@ Window FindBelow(Display* display, Window window, const char* name, const char* 
 }  // namespace
 
 Window FindViewableWindow(Display* display, const char* name, const char* windowClass) {
-  const XErrorsIgnored errorsIgnored(display);
+  // Windows come and go while the tree is walked.
+  const x11::ExpectedErrors gone(display, {BadWindow, BadDrawable});
   return FindBelow(display, DefaultRootWindow(display), name, windowClass);
 }
 

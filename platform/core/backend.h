@@ -58,8 +58,8 @@ struct WindowEvent {
     // A key went down or up in the window; `altHeld` says whether Alt was held.
     keyPressed,
     keyReleased,
-    // The window took the keyboard while this key was already down: it is
-    // noted as down, and no message says so.
+    // A window took the keyboard while this key was already down: it is
+    // noted as down, and no message says so; `window` may be null.
     keyHeld,
     // The user asked to close the window (a window manager's close button).
     closeRequested,
@@ -70,6 +70,7 @@ struct WindowEvent {
   HWND window;
   Key key;
   bool altHeld;
+  // The server's time of a key event, in milliseconds.
   DWORD time;
 };
 

@@ -18,9 +18,6 @@ constexpr uint32_t outputManagerVersion = 3;
 constexpr uint32_t seatVersion = 4;
 constexpr uint32_t outputVersion = 3;
 
-// The notice's text, in the desktop's sans.
-constexpr double noticeFontPixels = 14;
-
 template <typename Proxy>
 Proxy* Bind(wl_registry* registry, uint32_t name, const wl_interface& interface, uint32_t offered, uint32_t known) {
   return static_cast<Proxy*>(wl_registry_bind(registry, name, &interface, std::min(offered, known)));
@@ -31,18 +28,6 @@ bool Is(const char* interface, const wl_interface& known) { return std::strcmp(i
 // A pen thinner than a pixel still draws one; NaN draws the thinnest, and a
 // wide one stays within the screen's reach.
 double PenWidth(REAL width) { return !(width >= 1) ? 1.0 : std::min<double>(width, core::coordinateReach); }
-
-// A solid source of the colour for pixman, for one drawing.
-struct Colour {
-  explicit Colour(ARGB color) {
-    const pixman_color_t value = PixmanColor(color);
-    image = pixman_image_create_solid_fill(&value);
-  }
-  ~Colour() { pixman_image_unref(image); }
-  Colour(const Colour&) = delete;
-  Colour& operator=(const Colour&) = delete;
-  pixman_image_t* image;
-};
 
 }  // namespace
 
@@ -81,12 +66,13 @@ bool Backend::BringUp() {
   // The keyboard's keymap.
   session_.Roundtrip();
   fonts_ = std::make_unique<Fonts>();
-  noticeFont_ = fonts_->Open("sans", noticeFontPixels);
   return true;
 }
 
 Backend::~Backend() {
-  noticeFont_.reset();
+  if (colour_ != nullptr) {
+    pixman_image_unref(colour_);
+  }
   fonts_.reset();
   input_.reset();
   outputs_.clear();
@@ -232,6 +218,18 @@ void Backend::Fill(ARGB color) {
   session_.Flush();
 }
 
+pixman_image_t* Backend::Colour(ARGB color) {
+  if (colour_ == nullptr || colourValue_ != color) {
+    if (colour_ != nullptr) {
+      pixman_image_unref(colour_);
+    }
+    const pixman_color_t value = PixmanColor(color);
+    colour_ = pixman_image_create_solid_fill(&value);
+    colourValue_ = color;
+  }
+  return colour_;
+}
+
 const std::vector<Area>& Backend::OnOutput(const std::vector<Area>& pieces, const Area& desktop) {
   outputPieces_.clear();
   for (const Area& piece : pieces) {
@@ -244,7 +242,7 @@ const std::vector<Area>& Backend::OnOutput(const std::vector<Area>& pieces, cons
 }
 
 void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL width) {
-  const Colour colour(color);
+  pixman_image_t* colour = Colour(color);
   for (const auto& output : outputs_) {
     if (output->screen == nullptr) {
       continue;
@@ -253,7 +251,7 @@ void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL widt
     Stroke(points, count, PenWidth(width), desktop, triangles_);
     Cover(triangles_, pieces_);
     output->screen->Paint(OnOutput(pieces_, desktop), [&](pixman_image_t* ink, Point origin, int scale) {
-      FillTriangles(ink, triangles_, Point{origin.x + desktop.x0, origin.y + desktop.y0}, scale, colour.image);
+      FillTriangles(ink, triangles_, Point{origin.x + desktop.x0, origin.y + desktop.y0}, scale, colour);
     });
     output->screen->Present();
   }
@@ -262,7 +260,7 @@ void Backend::DrawLines(const GpPointF* points, INT count, ARGB color, REAL widt
 
 void Backend::DrawText(const core::NativeFont& font, const std::string& latin1, REAL x, REAL y, ARGB color) {
   const auto& face = static_cast<const Font&>(font);
-  const Colour colour(color);
+  pixman_image_t* colour = Colour(color);
   const std::vector<Area> bounds = {face.Bounds(latin1, x, y)};
   for (const auto& output : outputs_) {
     if (output->screen == nullptr) {
@@ -271,7 +269,7 @@ void Backend::DrawText(const core::NativeFont& font, const std::string& latin1, 
     const Area desktop = DesktopArea(*output);
     output->screen->Paint(OnOutput(bounds, desktop), [&](pixman_image_t* ink, Point origin, int scale) {
       face.Draw(ink, latin1, (x - desktop.x0 - origin.x) * scale, (y - desktop.y0 - origin.y) * scale, scale,
-                colour.image);
+                colour);
     });
     output->screen->Present();
   }

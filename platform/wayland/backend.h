@@ -25,7 +25,7 @@ class Backend final : public core::Backend {
   Backend& operator=(const Backend&) = delete;
 
   // Brings the session up, in this order: the globals, the outputs'
-  // layout, the seat's keyboard and pointer, the fonts. False if the
+  // layout, the seat's keyboard and pointer, FreeType. False if the
   // compositor lacks a global the backend needs.
   bool BringUp();
 
@@ -63,6 +63,8 @@ class Backend final : public core::Backend {
   // Where an output lies on the desktop, whose origin is the top-left corner of the outputs' layout.
   Area DesktopArea(const Output& output) const;
   void OpenScreenOn(Output& output);
+  // A solid source of the colour for pixman, kept while the colour is drawn with.
+  pixman_image_t* Colour(ARGB color);
   // The pieces on the output's part of the screen, from its corner, in outputPieces_.
   const std::vector<Area>& OnOutput(const std::vector<Area>& pieces, const Area& desktop);
 
@@ -75,7 +77,6 @@ class Backend final : public core::Backend {
   bool up_ = false;
   std::unique_ptr<Input> input_;
   std::unique_ptr<Fonts> fonts_;
-  std::unique_ptr<Font> noticeFont_;
   bool screenOpen_ = false;
   // The last fill's colour, which an output added later shows too.
   ARGB background_ = 0;
@@ -84,6 +85,8 @@ class Backend final : public core::Backend {
   std::vector<Triangle> triangles_;
   std::vector<Area> pieces_;
   std::vector<Area> outputPieces_;
+  pixman_image_t* colour_ = nullptr;
+  ARGB colourValue_ = 0;
 };
 
 }  // namespace wayland

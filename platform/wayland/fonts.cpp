@@ -1,11 +1,12 @@
 #include "platform/wayland/fonts.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "platform/wayland/session.h"
 
 namespace wayland {
 
@@ -99,30 +100,33 @@ Fonts::Fonts() {
   if (FT_Init_FreeType(&library_) != 0) {
     library_ = nullptr;
   }
-  config_ = FcInitLoadConfigAndFonts();
 }
 
 Fonts::~Fonts() {
-  if (config_ != nullptr) {
-    FcConfigDestroy(config_);
-  }
   if (library_ != nullptr) {
     FT_Done_FreeType(library_);
   }
 }
 
 std::unique_ptr<Font> Fonts::Open(const std::string& family, double pixels) {
-  if (library_ == nullptr || config_ == nullptr) {
+  if (library_ == nullptr) {
+    return nullptr;
+  }
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (config == nullptr) {
     return nullptr;
   }
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, pixels);
-  FcConfigSubstitute(config_, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(config_, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   FcPatternDestroy(pattern);
+  FcConfigDestroy(config);
+  // What the configuration held goes back to the system, not only to the heap.
+  malloc_trim(0);
   if (match == nullptr) {
     return nullptr;
   }

@@ -44,6 +44,9 @@ class Font : public core::NativeFont {
   double pixels_;
 };
 
+// FreeType, for the whole session. Fontconfig's configuration is loaded
+// for each face looked up and let go at once: it is most of what the
+// programs would otherwise hold in memory for their whole run.
 class Fonts {
  public:
   Fonts();
@@ -57,7 +60,6 @@ class Fonts {
 
  private:
   FT_Library library_ = nullptr;
-  FcConfig* config_ = nullptr;
 };
 
 }  // namespace wayland

@@ -14,6 +14,8 @@
 namespace wayland {
 namespace {
 
+// The notice's text, in the desktop's sans; the face lives as long as the notice.
+constexpr double fontPixels = 14;
 constexpr int margin = 16;
 constexpr int buttonWidth = 72;
 constexpr int buttonHeight = 24;
@@ -185,7 +187,8 @@ class Notice : public InputTarget {
 }  // namespace
 
 void Backend::RunNotice(const char* text, const char* caption) {
-  Notice notice(*this, noticeFont_.get(), text != nullptr ? text : "", caption != nullptr ? caption : "Error");
+  const std::unique_ptr<Font> font = fonts_->Open("sans", fontPixels);
+  Notice notice(*this, font.get(), text != nullptr ? text : "", caption != nullptr ? caption : "Error");
   while (!notice.dismissed()) {
     session_.Dispatch(true);
   }

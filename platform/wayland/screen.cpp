@@ -8,7 +8,7 @@ namespace {
 
 // The ink grows by whole steps, so that a figure moving about grows it a
 // few times rather than in every frame.
-constexpr int inkStep = 32;
+constexpr int inkStep = 16;
 
 int RoundDown(int value) { return value >= 0 ? value / inkStep * inkStep : -((-value + inkStep - 1) / inkStep * inkStep); }
 int RoundUp(int value) { return -RoundDown(-value); }
@@ -82,6 +82,13 @@ void ScreenSurface::OnConfigure(void* data, zwlr_layer_surface_v1* layer, uint32
     self->width_ = static_cast<int>(width);
     self->height_ = static_cast<int>(height);
   }
+  // Only the middle of the background's pixel is stretched: a compositor
+  // that steps through it in fixed point can overshoot its far edge on the
+  // last row (sway's pixman renderer left a 1280x800 output's bottom row
+  // uncovered), and the middle has no edge there. The source goes with the
+  // destination, whose whole size it needs.
+  wp_viewport_set_source(self->viewport_, wl_fixed_from_double(0.25), wl_fixed_from_double(0.25),
+                         wl_fixed_from_double(0.5), wl_fixed_from_double(0.5));
   wp_viewport_set_destination(self->viewport_, self->width_, self->height_);
   // What was drawn stays where it still fits.
   const Area kept = self->box_.Intersection(self->Extent());

@@ -3,16 +3,13 @@
 #include <poll.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdarg>
 #include <cstdlib>
 #include <string>
 
-namespace wayland {
+#include "platform/core/exit.h"
 
-void ExitWithMessage(const char* what) {
-  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what);
-  std::_Exit(1);
-}
+namespace wayland {
 
 void Globals::Destroy() {
   if (seat != nullptr) {
@@ -48,6 +45,9 @@ wl_display* Session::Open() {
   if (std::getenv("WAYLAND_DISPLAY") == nullptr) {
     return nullptr;
   }
+  // The program says what went wrong in one line of its own; without a
+  // compositor it goes on with X11 and says nothing of Wayland at all.
+  wl_log_set_handler_client([](const char*, va_list) {});
   return wl_display_connect(nullptr);
 }
 
@@ -63,9 +63,9 @@ void Session::Lost() {
     const std::string what = "the Wayland compositor refused a request on " +
                              std::string(interface != nullptr ? interface->name : "an object") + " (error " +
                              std::to_string(code) + ")";
-    ExitWithMessage(what.c_str());
+    core::ExitWithMessage(what.c_str());
   }
-  ExitWithMessage("lost the connection to the Wayland compositor");
+  core::ExitWithMessage("lost the connection to the Wayland compositor");
 }
 
 void Session::Flush() {

@@ -13,9 +13,6 @@
 
 namespace wayland {
 
-// Says what went wrong on stderr, in one line after the program's name, and exits with code 1.
-[[noreturn]] void ExitWithMessage(const char* what);
-
 // Every global of the compositor the backend uses; all but the seat are
 // required. Outputs come and go, so the backend keeps them apart.
 struct Globals {

@@ -3,7 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "platform/wayland/session.h"
+#include "platform/core/exit.h"
 
 namespace wayland {
 
@@ -11,11 +11,11 @@ ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
     : width_(width), height_(height), size_(static_cast<std::size_t>(width) * height * 4) {
   const int fd = memfd_create("wayland-buffer", MFD_CLOEXEC);
   if (fd < 0 || ftruncate(fd, static_cast<off_t>(size_)) != 0) {
-    ExitWithMessage("cannot make shared memory for the compositor");
+    core::ExitWithMessage("cannot make shared memory for the compositor");
   }
   pixels_ = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   if (pixels_ == MAP_FAILED) {
-    ExitWithMessage("cannot map shared memory for the compositor");
+    core::ExitWithMessage("cannot map shared memory for the compositor");
   }
   wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<int32_t>(size_));
   buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_ARGB8888);

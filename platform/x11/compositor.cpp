@@ -4,44 +4,19 @@
 #include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xrender.h>
 
-#include "platform/x11/connection.h"
 #include "platform/x11/x_errors.h"
 
 namespace x11 {
-namespace {
 
-struct Translucent {
-  Visual* visual = nullptr;
-  Colormap colormap = None;
-};
-
-// Looked up once, on first use.
-const Translucent& TranslucentVisual() {
-  static const Translucent translucent = [] {
-    Display* dpy = Connection();
-    Translucent found;
-    XVisualInfo info;
-    if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info) != 0) {
-      XRenderPictFormat* format = XRenderFindVisualFormat(dpy, info.visual);
-      if (format != nullptr && format->direct.alphaMask != 0) {
-        found.visual = info.visual;
-        found.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone);
-      }
-    }
-    return found;
-  }();
-  return translucent;
+bool CompositorRuns(const Connection& connection) {
+  return XGetSelectionOwner(connection.display, connection.atoms.NET_WM_CM_Sn) != None;
 }
 
-}  // namespace
-
-bool CompositorRuns() { return XGetSelectionOwner(Connection(), Atoms().NET_WM_CM_Sn) != None; }
-
-bool CompositorBlends() {
-  Display* dpy = Connection();
+bool CompositorBlends(const Connection& connection) {
+  Display* dpy = connection.display;
   int eventBase = 0;
   int errorBase = 0;
-  if (!CompositorRuns() || !XCompositeQueryExtension(dpy, &eventBase, &errorBase)) {
+  if (!CompositorRuns(connection) || !XCompositeQueryExtension(dpy, &eventBase, &errorBase)) {
     return false;
   }
   // XWayland hands every window to the Wayland compositor, which blends.
@@ -57,7 +32,7 @@ bool CompositorBlends() {
                                      CopyFromParent, 0, &attributes);
   bool blends = false;
   {
-    ExpectedErrors taken{BadAccess};
+    ExpectedErrors taken(dpy, {BadAccess});
     XCompositeRedirectWindow(dpy, probe, CompositeRedirectManual);
     blends = taken.Caught();
   }
@@ -65,9 +40,23 @@ bool CompositorBlends() {
   return blends;
 }
 
-Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, unsigned long valueMask,
+TranslucentVisual FindTranslucentVisual(const Connection& connection) {
+  Display* dpy = connection.display;
+  TranslucentVisual found;
+  XVisualInfo info;
+  if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info) != 0) {
+    XRenderPictFormat* format = XRenderFindVisualFormat(dpy, info.visual);
+    if (format != nullptr && format->direct.alphaMask != 0) {
+      found.visual = info.visual;
+      found.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone);
+    }
+  }
+  return found;
+}
+
+Window CreateTranslucentWindow(const Connection& connection, const TranslucentVisual& translucent, int x, int y,
+                               unsigned width, unsigned height, unsigned long valueMask,
                                XSetWindowAttributes attributes) {
-  const Translucent& translucent = TranslucentVisual();
   if (translucent.visual == nullptr) {
     return None;
   }
@@ -75,7 +64,7 @@ Window CreateTranslucentWindow(int x, int y, unsigned width, unsigned height, un
   attributes.colormap = translucent.colormap;
   attributes.border_pixel = 0;
   attributes.background_pixel = 0;
-  Display* dpy = Connection();
+  Display* dpy = connection.display;
   return XCreateWindow(dpy, DefaultRootWindow(dpy), x, y, width, height, 0, 32, InputOutput, translucent.visual,
                        valueMask | CWColormap | CWBorderPixel | CWBackPixel, &attributes);
 }

@@ -1,5 +1,5 @@
-// The one connection to the X server that the whole layer shares, and the
-// atoms it uses, interned once when the connection opens.
+// The connection to the X server that the whole backend shares, and the
+// atoms it uses, interned once as it opens.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -8,17 +8,21 @@
 
 namespace x11 {
 
-// Opens the display on first use. Without one, or without the RENDER
-// extension, the program cannot show anything, so it says so on stderr and
-// exits with code 1. So does an X error it does not expect (x_errors.h).
-Display* Connection();
+class Connection {
+ public:
+  // The server DISPLAY names. Without one, one that does not let us connect
+  // within a bound, or one without the RENDER extension, the program
+  // cannot show anything: it says so on stderr and exits with code 1. So
+  // does an X error it does not expect (x_errors.h), or the server going away.
+  Connection();
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
 
-const AtomTable& Atoms();
-
-// Whether the server reports key releases of a held key only once, at its real release.
-bool DetectableAutoRepeat();
-
-// Says what went wrong on stderr, in one line after the program's name, and exits with code 1.
-[[noreturn]] void ExitWithMessage(const char* what);
+  Display* const display;
+  const AtomTable atoms;
+  // Whether the server reports key releases of a held key only once, at its real release.
+  const bool detectableAutoRepeat;
+};
 
 }  // namespace x11

@@ -1,34 +1,18 @@
-// X key events as Windows keyboard messages.
+// X key events as the keys the core knows.
 #pragma once
 
 #include <X11/Xlib.h>
 
-#include <bitset>
-
-#include "platform/platform.h"
+#include "platform/core/backend.h"
+#include "platform/x11/connection.h"
 
 namespace x11 {
 
-struct KeyMessage {
-  UINT message;
-  WPARAM virtualKey;
-  LPARAM keyData;
-};
-
-// Tracks which keys are down, to mark repeated presses as Windows does.
-class Keyboard {
- public:
-  KeyMessage Translate(const XKeyEvent& event);
-
- private:
-  std::bitset<256> down_;
-};
-
-// The virtual-key code of an unshifted keysym, or 0 for a key Windows has no code for.
-WPARAM VirtualKeyOf(KeySym keysym);
+// The key's unshifted keysym, and its kernel key code: X numbers keys from 8.
+core::Key KeyOf(const XKeyEvent& event);
 
 // Whether the release is one that a held key sends with its next press,
 // where the server cannot report auto-repeat as presses alone: no release.
-bool IsAutoRepeatRelease(const XKeyEvent& event);
+bool IsAutoRepeatRelease(const Connection& connection, const XKeyEvent& event);
 
 }  // namespace x11

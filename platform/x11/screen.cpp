@@ -5,15 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/x11/compositor.h"
-#include "platform/x11/connection.h"
-#include "platform/x11/event_dispatch.h"
-#include "platform/x11/handle_table.h"
-
 namespace x11 {
 namespace {
-
-HandleTable<HDC__> deviceContexts;
 
 // The channels of a 32-bit target, alpha in the top byte.
 constexpr unsigned long argbRed = 0xFF0000;
@@ -41,20 +34,28 @@ bool MasksChannels(const Visual& visual) { return visual.c_class == TrueColor ||
 
 }  // namespace
 
-Screen::Screen()
-    : dpy_(Connection()),
+Screen::Screen(const Connection& connection, EventDispatch& dispatch)
+    : connection_(connection),
+      dpy_(connection.display),
       rootWindow_(DefaultRootWindow(dpy_)),
+      translucent_(FindTranslucentVisual(connection)),
       rootVisual_(DefaultVisual(dpy_, DefaultScreen(dpy_))) {
   int fixesEventBase = 0;
   int errorBase = 0;
   XFixesQueryExtension(dpy_, &fixesEventBase, &errorBase);
-  XFixesSelectSelectionInput(dpy_, rootWindow_, Atoms().NET_WM_CM_Sn,
+  XFixesSelectSelectionInput(dpy_, rootWindow_, connection.atoms.NET_WM_CM_Sn,
                              XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
                                  XFixesSelectionClientCloseNotifyMask);
-  RegisterEventHandler(fixesEventBase + XFixesSelectionNotify, OnSelectionNotify);
-  RegisterEventHandler(ConfigureNotify, OnConfigureNotify);
-  RegisterEventHandler(MapNotify, OnMapNotify);
-  RegisterEventHandler(UnmapNotify, OnUnmapNotify);
+  dispatch.Register(fixesEventBase + XFixesSelectionNotify, [this](const XEvent& event) {
+    if (reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == connection_.atoms.NET_WM_CM_Sn) {
+      FollowCompositor();
+    }
+  });
+  dispatch.Register(ConfigureNotify, [this](const XEvent& event) { OnConfigureNotify(event.xconfigure); });
+  dispatch.Register(MapNotify, [this](const XEvent& event) {
+    FollowWindow(event.xmap.window, event.xmap.override_redirect);
+  });
+  dispatch.Register(UnmapNotify, [this](const XEvent& event) { FollowWindow(event.xunmap.window, true); });
   nothing_ = XFixesCreateRegion(dpy_, nullptr, 0);
   XGCValues values{};
   values.subwindow_mode = IncludeInferiors;
@@ -65,24 +66,13 @@ Screen::Screen()
   attributes.subwindow_mode = IncludeInferiors;
   rootPicture_ = XRenderCreatePicture(dpy_, rootWindow_, XRenderFindVisualFormat(dpy_, rootVisual_),
                                       CPSubwindowMode, &attributes);
-  mode_ = CompositorBlends() ? Mode::overlay : Mode::inkAndRoot;
+  mode_ = CompositorBlends(connection) ? Mode::overlay : Mode::inkAndRoot;
   SelectRootInput();
 }
 
-Screen& TheScreen() {
-  static Screen screen;
-  return screen;
-}
+unsigned Screen::Width() const { return static_cast<unsigned>(DisplayWidth(dpy_, DefaultScreen(dpy_))); }
 
-unsigned ScreenWidth() {
-  Display* dpy = Connection();
-  return static_cast<unsigned>(DisplayWidth(dpy, DefaultScreen(dpy)));
-}
-
-unsigned ScreenHeight() {
-  Display* dpy = Connection();
-  return static_cast<unsigned>(DisplayHeight(dpy, DefaultScreen(dpy)));
-}
+unsigned Screen::Height() const { return static_cast<unsigned>(DisplayHeight(dpy_, DefaultScreen(dpy_))); }
 
 // The root's size is followed in every mode; in overlay mode, whatever
 // another client maps or raises is put back below the overlay.
@@ -98,14 +88,14 @@ void Screen::CreateInk() {
   if (ink_ != None) {
     return;
   }
-  ink_ = XCreatePixmap(dpy_, rootWindow_, ScreenWidth(), ScreenHeight(), 32);
+  ink_ = XCreatePixmap(dpy_, rootWindow_, Width(), Height(), 32);
   XGCValues values{};
   values.graphics_exposures = False;
   values.foreground = 0;
   inkGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures, &values);
   inkFillGC_ = XCreateGC(dpy_, ink_, GCGraphicsExposures | GCForeground, &values);
   inkPicture_ = InkPicture(ink_);
-  XFillRectangle(dpy_, ink_, inkFillGC_, 0, 0, ScreenWidth(), ScreenHeight());
+  XFillRectangle(dpy_, ink_, inkFillGC_, 0, 0, Width(), Height());
   if (mode_ == Mode::overlay) {
     CreateOverlay();
   }
@@ -138,8 +128,8 @@ void Screen::CreateOverlay() {
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;
   attributes.event_mask = ButtonPressMask;
-  const Window window =
-      CreateTranslucentWindow(0, 0, ScreenWidth(), ScreenHeight(), CWOverrideRedirect | CWEventMask, attributes);
+  const Window window = CreateTranslucentWindow(connection_, translucent_, 0, 0, Width(), Height(),
+                                                CWOverrideRedirect | CWEventMask, attributes);
   if (window == None) {
     return;
   }
@@ -179,7 +169,7 @@ void Screen::Fill(ARGB color) {
   }
   for (const Target& target : DrawingTargets()) {
     XSetForeground(dpy_, target.fillGC, PixelOf(color, target));
-    XFillRectangle(dpy_, target.drawable, target.fillGC, 0, 0, ScreenWidth(), ScreenHeight());
+    XFillRectangle(dpy_, target.drawable, target.fillGC, 0, 0, Width(), Height());
   }
 }
 
@@ -237,8 +227,8 @@ ScreenChange Screen::TakeChange() { return std::exchange(change_, ScreenChange{}
 
 void Screen::ShowInkOnRoot() {
   if (mode_ == Mode::inkAndRoot && ink_ != None) {
-    XRenderComposite(dpy_, PictOpOver, inkPicture_, None, rootPicture_, 0, 0, 0, 0, 0, 0, ScreenWidth(),
-                     ScreenHeight());
+    XRenderComposite(dpy_, PictOpOver, inkPicture_, None, rootPicture_, 0, 0, 0, 0, 0, 0, Width(),
+                     Height());
   }
 }
 
@@ -247,14 +237,14 @@ void Screen::ShowInkOnRoot() {
 // what it covers: the overlay goes, and once the program's windows have
 // the root's visual (ShowInkOnRoot) the screen gets the ink.
 void Screen::FollowCompositor() {
-  const bool blends = CompositorRuns();
+  const bool blends = CompositorRuns(connection_);
   if (blends == Blends()) {
     return;
   }
   if (blends) {
     if (mode_ == Mode::rootAlone && ink_ != None) {
-      XRenderComposite(dpy_, PictOpSrc, rootPicture_, None, inkPicture_, 0, 0, 0, 0, 0, 0, ScreenWidth(),
-                       ScreenHeight());
+      XRenderComposite(dpy_, PictOpSrc, rootPicture_, None, inkPicture_, 0, 0, 0, 0, 0, 0, Width(),
+                       Height());
     }
     mode_ = Mode::overlay;
     if (ink_ != None) {
@@ -272,8 +262,8 @@ void Screen::FollowCompositor() {
 // The ink takes the new size, keeping what was drawn where it still fits,
 // and the overlay shows it whole.
 void Screen::Resize(unsigned width, unsigned height) {
-  const unsigned oldWidth = ScreenWidth();
-  const unsigned oldHeight = ScreenHeight();
+  const unsigned oldWidth = Width();
+  const unsigned oldHeight = Height();
   if (width == oldWidth && height == oldHeight) {
     return;
   }
@@ -312,48 +302,12 @@ void Screen::FollowWindow(Window window, bool overrideRedirect) {
   change_.windows = true;
 }
 
-void Screen::OnSelectionNotify(const XEvent& event) {
-  if (reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).selection == Atoms().NET_WM_CM_Sn) {
-    TheScreen().FollowCompositor();
-  }
-}
-
-void Screen::OnConfigureNotify(const XEvent& event) {
-  Screen& screen = TheScreen();
-  const XConfigureEvent& configure = event.xconfigure;
-  if (configure.window == screen.rootWindow_) {
-    screen.Resize(static_cast<unsigned>(configure.width), static_cast<unsigned>(configure.height));
+void Screen::OnConfigureNotify(const XConfigureEvent& configure) {
+  if (configure.window == rootWindow_) {
+    Resize(static_cast<unsigned>(configure.width), static_cast<unsigned>(configure.height));
   } else {
-    screen.FollowWindow(configure.window, configure.override_redirect);
+    FollowWindow(configure.window, configure.override_redirect);
   }
 }
-
-void Screen::OnMapNotify(const XEvent& event) {
-  TheScreen().FollowWindow(event.xmap.window, event.xmap.override_redirect);
-}
-
-void Screen::OnUnmapNotify(const XEvent& event) { TheScreen().FollowWindow(event.xunmap.window, true); }
-
-bool IsLiveDC(HDC dc) { return deviceContexts.Contains(dc); }
 
 }  // namespace x11
-
-HDC WINAPI GetDC(HWND window) {
-  // Only the whole screen is offered; the programs never draw into a window of their own.
-  if (window != nullptr) {
-    return nullptr;
-  }
-  x11::TheScreen().CreateInk();
-  return x11::deviceContexts.Add(std::make_unique<HDC__>());
-}
-
-INT WINAPI ReleaseDC(HWND, HDC dc) {
-  if (x11::deviceContexts.Remove(dc) == nullptr) {
-    return 0;
-  }
-  if (x11::deviceContexts.Empty()) {
-    x11::TheScreen().DestroyInk();
-  }
-  XFlush(x11::Connection());
-  return 1;
-}

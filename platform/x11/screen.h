@@ -7,7 +7,7 @@
 //   other, of the ink's depth, that the compositor blends over the desktop.
 // After an opaque fill of the whole screen in root mode the root alone
 // holds the figure; the ink is taken back from it when an overlay comes.
-// The mode is probed when the screen is first used and then follows the
+// The mode is probed as the screen is made and then follows the
 // compositor's selection; the ink and the overlay follow the screen's size.
 #pragma once
 
@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "platform/platform.h"
-
-// The device context of the whole screen; the screen itself holds its state.
-struct HDC__ {};
+#include "platform/x11/compositor.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/event_dispatch.h"
 
 namespace x11 {
 
@@ -53,19 +53,22 @@ struct ScreenChange {
   bool windows = false;
 };
 
-// How far from the screen's origin anything is drawn: coordinates beyond are
-// cut to it, well inside the 16-bit range of the protocol, so that even a
-// wide line's outline stays representable.
-constexpr double coordinateReach = 16384;
-
 class Screen {
  public:
-  Screen();
+  // Follows the compositor's selection, the root's size and the windows
+  // that map over it through the events it registers with the dispatch.
+  Screen(const Connection& connection, EventDispatch& dispatch);
   Screen(const Screen&) = delete;
   Screen& operator=(const Screen&) = delete;
 
   // Whether the screen is in overlay mode: a compositor that blends shows the windows.
   bool Blends() const { return mode_ == Mode::overlay; }
+  const TranslucentVisual& Translucent() const { return translucent_; }
+
+  // The screen's size: Xlib's own record of it, which the screen keeps up
+  // to date as it changes.
+  unsigned Width() const;
+  unsigned Height() const;
 
   // The ink lives while a device context does.
   void CreateInk();
@@ -103,10 +106,7 @@ class Screen {
     overlay,
   };
 
-  static void OnSelectionNotify(const XEvent& event);
-  static void OnConfigureNotify(const XEvent& event);
-  static void OnMapNotify(const XEvent& event);
-  static void OnUnmapNotify(const XEvent& event);
+  void OnConfigureNotify(const XConfigureEvent& configure);
 
   void FollowCompositor();
   void Resize(unsigned width, unsigned height);
@@ -117,8 +117,10 @@ class Screen {
   Picture InkPicture(Pixmap ink) const;
   unsigned long AllocatedPixel(ARGB color);
 
+  const Connection& connection_;
   Display* dpy_;
   Window rootWindow_;
+  TranslucentVisual translucent_;
   Mode mode_;
   ScreenChange change_;
   XserverRegion nothing_;
@@ -136,15 +138,5 @@ class Screen {
   // While the ink shows through it, in overlay mode.
   Window overlay_ = None;
 };
-
-// Made on first use, for the rest of the program.
-Screen& TheScreen();
-
-// The screen's size: Xlib's own record of it, which the screen keeps up to
-// date as it changes.
-unsigned ScreenWidth();
-unsigned ScreenHeight();
-
-bool IsLiveDC(HDC dc);
 
 }  // namespace x11

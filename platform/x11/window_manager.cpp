@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include "platform/x11/connection.h"
 #include "platform/x11/x_errors.h"
 
 namespace x11 {
@@ -45,21 +44,21 @@ void SendToRoot(Display* dpy, Window window, Atom type, const long (&data)[5]) {
 
 }  // namespace
 
-bool HasWindowManager() {
-  Display* dpy = Connection();
-  const Atom check = Atoms().NET_SUPPORTING_WM_CHECK;
+bool HasWindowManager(const Connection& connection) {
+  Display* dpy = connection.display;
+  const Atom check = connection.atoms.NET_SUPPORTING_WM_CHECK;
   const Window named = WindowProperty(dpy, DefaultRootWindow(dpy), check);
   if (named == None) {
     return false;
   }
   // Gone, it fails the question: a manager that has exited leaves its property naming it.
-  const ExpectedErrors gone{BadWindow};
+  const ExpectedErrors gone(dpy, {BadWindow});
   return WindowProperty(dpy, named, check) == named;
 }
 
-void RequestMaximized(Window window, bool mapped) {
-  Display* dpy = Connection();
-  const AtomTable& atoms = Atoms();
+void RequestMaximized(const Connection& connection, Window window, bool mapped) {
+  Display* dpy = connection.display;
+  const AtomTable& atoms = connection.atoms;
   if (mapped) {
     SendToRoot(dpy, window, atoms.NET_WM_STATE,
                {addState, static_cast<long>(atoms.NET_WM_STATE_MAXIMIZED_VERT),
@@ -71,29 +70,29 @@ void RequestMaximized(Window window, bool mapped) {
   }
 }
 
-bool IsCloseRequest(const XEvent& event) {
-  const AtomTable& atoms = Atoms();
+bool IsCloseRequest(const Connection& connection, const XEvent& event) {
+  const AtomTable& atoms = connection.atoms;
   return event.type == ClientMessage && event.xclient.message_type == atoms.WM_PROTOCOLS &&
          event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == atoms.WM_DELETE_WINDOW;
 }
 
-void MarkFocusable(Window window) {
+void MarkFocusable(Display* dpy, Window window) {
   XWMHints hints{};
   hints.flags = InputHint | StateHint;
   hints.input = True;
   hints.initial_state = NormalState;
-  XSetWMHints(Connection(), window, &hints);
+  XSetWMHints(dpy, window, &hints);
 }
 
-void Activate(Window window, bool managed) {
-  Display* dpy = Connection();
+void Activate(const Connection& connection, Window window, bool managed) {
+  Display* dpy = connection.display;
   if (managed) {
-    SendToRoot(dpy, window, Atoms().NET_ACTIVE_WINDOW, {fromApplication, CurrentTime, None, 0, 0});
+    SendToRoot(dpy, window, connection.atoms.NET_ACTIVE_WINDOW, {fromApplication, CurrentTime, None, 0, 0});
     XFlush(dpy);
     return;
   }
   // The window may be gone, or not viewable yet, by the time the server sees the request.
-  const ExpectedErrors goneOrHidden{BadWindow, BadMatch};
+  const ExpectedErrors goneOrHidden(dpy, {BadWindow, BadMatch});
   XWindowAttributes attributes;
   if (XGetWindowAttributes(dpy, window, &attributes) != 0 && attributes.map_state == IsViewable) {
     XSetInputFocus(dpy, window, RevertToParent, CurrentTime);

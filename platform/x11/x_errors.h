@@ -1,8 +1,9 @@
-// X errors. One the program does not expect ends it, with one line on
-// stderr; a request that another client's timing can make fail (focusing a
-// window its manager has not shown yet, destroying one that is already
-// gone) is sent while an ExpectedErrors names the error codes it may fail
-// with, and such a failure is noted instead.
+// X errors. Xlib has one error handler for every connection of a process:
+// an error that an ExpectedErrors covers is noted, any other ends the
+// program with one line on stderr. A request that another client's timing
+// can make fail (focusing a window its manager has not shown yet,
+// destroying one that is already gone) is sent while an ExpectedErrors
+// names the error codes it may fail with.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -11,15 +12,15 @@
 
 namespace x11 {
 
-// The handler of every X error of the connection.
-int OnError(Display* dpy, XErrorEvent* error);
+// Makes this module's handler the process's X error handler.
+void HandleErrors();
 
-// The requests sent while one lives may fail with these codes. Judged by
-// the requests' serial numbers, however late the server reports them, so
-// nothing waits for the server unless Caught is asked.
+// The requests sent on the display while one lives may fail with these
+// codes. Judged by the requests' serial numbers, however late the server
+// reports them, so nothing waits for the server unless Caught is asked.
 class ExpectedErrors {
  public:
-  explicit ExpectedErrors(std::initializer_list<unsigned char> codes);
+  ExpectedErrors(Display* display, std::initializer_list<unsigned char> codes);
   ~ExpectedErrors();
   ExpectedErrors(const ExpectedErrors&) = delete;
   ExpectedErrors& operator=(const ExpectedErrors&) = delete;
@@ -28,7 +29,11 @@ class ExpectedErrors {
   bool Caught();
 
  private:
+  Display* display_;
   unsigned long id_;
 };
+
+// Forgets what is expected of a display about to close.
+void ForgetExpectedErrors(Display* display);
 
 }  // namespace x11

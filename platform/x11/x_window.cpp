@@ -8,9 +8,6 @@
 #include <chrono>
 #include <string>
 
-#include "platform/x11/compositor.h"
-#include "platform/x11/connection.h"
-#include "platform/x11/screen.h"
 #include "platform/x11/window_manager.h"
 
 namespace x11 {
@@ -27,14 +24,18 @@ constexpr std::chrono::milliseconds windowManagerPatience{1000};
 // There it has nothing to show: a frame takes its window's shape, so with
 // none the compositor casts no shadow of the frame over the desktop either
 // (the overlay takes the clicks on it).
-Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigned height) {
+Window CreateUnpaintedWindow(const Connection& connection, const Screen& screen, int x, int y, unsigned width,
+                             unsigned height) {
+  Display* dpy = connection.display;
   XSetWindowAttributes attributes{};
-  attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
-  if (TheScreen().Blends()) {
-    const Window translucent = CreateTranslucentWindow(x, y, width, height, CWEventMask, attributes);
+  // The keys already down as it takes the keyboard come too (KeymapNotify).
+  attributes.event_mask = KeyPressMask | KeyReleaseMask | KeymapStateMask | StructureNotifyMask;
+  if (screen.Blends()) {
+    const Window translucent = CreateTranslucentWindow(connection, screen.Translucent(), x, y, width, height,
+                                                       CWEventMask, attributes);
     if (translucent != None) {
       const long transparent = 0;
-      XChangeProperty(dpy, translucent, Atoms().NET_WM_WINDOW_OPACITY, XA_CARDINAL, 32, PropModeReplace,
+      XChangeProperty(dpy, translucent, connection.atoms.NET_WM_WINDOW_OPACITY, XA_CARDINAL, 32, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(&transparent), 1);
       XShapeCombineRectangles(dpy, translucent, ShapeBounding, 0, 0, nullptr, 0, ShapeSet, YXBanded);
       return translucent;
@@ -46,10 +47,11 @@ Window CreateUnpaintedWindow(Display* dpy, int x, int y, unsigned width, unsigne
 }
 
 // Asks window managers for a frame without decorations, as a popup has none.
-void RemoveDecorations(Display* dpy, Window xid) {
+void RemoveDecorations(const Connection& connection, Window xid) {
   constexpr long decorationsFlag = 1L << 1;
   const long motifHints[5] = {decorationsFlag, 0, 0, 0, 0};
-  const Atom atom = Atoms().MOTIF_WM_HINTS;
+  const Atom atom = connection.atoms.MOTIF_WM_HINTS;
+  Display* dpy = connection.display;
   XChangeProperty(dpy, xid, atom, atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motifHints), 5);
 }
 
@@ -77,17 +79,18 @@ Bool IsMapOf(Display*, XEvent* candidate, XPointer window) {
 
 }  // namespace
 
-Window CreateXWindow(Display* dpy, const WindowLook& look) {
-  const Window xid = CreateUnpaintedWindow(dpy, look.x, look.y, static_cast<unsigned>(look.width),
+Window CreateXWindow(const Connection& connection, const Screen& screen, const core::WindowLook& look) {
+  Display* dpy = connection.display;
+  const Window xid = CreateUnpaintedWindow(connection, screen, look.x, look.y, static_cast<unsigned>(look.width),
                                            static_cast<unsigned>(look.height));
   NameWindow(dpy, xid, look.title.c_str(), look.className.c_str());
   PlaceWindow(dpy, xid, look.x, look.y, look.width, look.height);
-  Atom deleteWindow = Atoms().WM_DELETE_WINDOW;
+  Atom deleteWindow = connection.atoms.WM_DELETE_WINDOW;
   XSetWMProtocols(dpy, xid, &deleteWindow, 1);
   if ((look.style & WS_POPUP) != 0) {
-    RemoveDecorations(dpy, xid);
+    RemoveDecorations(connection, xid);
   }
-  MarkFocusable(xid);
+  MarkFocusable(dpy, xid);
   return xid;
 }
 

@@ -5,13 +5,15 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/x11/window.h"
+#include "platform/core/backend.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/screen.h"
 
 namespace x11 {
 
 // The X window behind a window of that look, of the screen's current mode,
 // with the names and hints a window manager reads.
-Window CreateXWindow(Display* dpy, const WindowLook& look);
+Window CreateXWindow(const Connection& connection, const Screen& screen, const core::WindowLook& look);
 
 // The frame a window manager put around the window, or the window itself.
 Window FrameOf(Display* dpy, Window xid);

@@ -68,6 +68,15 @@ TEST_P(ProgramTest, TheNoticeGivesWayToEveryKindOfDismissal) {
       {"Space", [this](Window) { tools::TypeKey(display_, XK_space); }},
       {"Escape", [this](Window) { tools::TypeKey(display_, XK_Escape); }},
       {"closed", [this](Window notice) { tools::RequestClose(display_, notice); }},
+      // Held as a person's press often is: the notice goes as it goes down, the window gets its repeats and
+      // then its release, none of which is a key pressed there.
+      {"Return held through frames",
+       [this](Window) {
+         tools::PressKey(display_, XK_Return);
+         EXPECT_TRUE(tools::WaitForFocus(display_, WaitForMainWindow(), 10s));
+         EXPECT_TRUE(program_->WaitForPauses(3, 20s));
+         tools::ReleaseKey(display_, XK_Return);
+       }},
   };
   for (const auto& [how, dismiss] : dismissals) {
     Launch();

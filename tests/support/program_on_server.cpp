@@ -14,6 +14,7 @@ void ProgramOnServer::SetUp() {
 
 void ProgramOnServer::TearDown() {
   program_.reset();
+  session_.reset();
   if (display_ != nullptr) {
     XCloseDisplay(display_);
   }
@@ -28,6 +29,12 @@ tools::Process& ProgramOnServer::Launch(const std::vector<std::string>& command)
   program_.reset();
   program_ = std::make_unique<tools::Process>(command);
   return *program_;
+}
+
+void ProgramOnServer::OpenLayer() {
+  auto layer = std::make_unique<x11::Session>();
+  layer_ = layer.get();
+  session_ = std::make_unique<core::Session>(std::move(layer));
 }
 
 Window ProgramOnServer::StartAnimation(const std::vector<std::string>& command, std::chrono::milliseconds limit) {

@@ -1,6 +1,7 @@
 // A test that runs programs on an X server of its own: the server, a
 // connection that watches the screen and drives it as a user would, and the
-// program under test; torn down in reverse.
+// program under test, in a process of its own or as the X11 layer's session
+// in this one; torn down in reverse.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/session.h"
+#include "platform/x11/session.h"
 #include "tools/process.h"
 #include "tools/xvfb.h"
 
@@ -47,11 +50,18 @@ class ProgramOnServer : public testing::Test {
   // Launches it and dismisses its notice as a user would; its main window, or None.
   Window StartAnimation(const std::vector<std::string>& command,
                         std::chrono::milliseconds limit = std::chrono::seconds(20));
+  // Opens the X11 layer's session in this process, on the server, for the Windows operations to act on.
+  void OpenLayer();
+  // Waits until the server has carried out everything the layer sent.
+  void SyncLayer() { XSync(layer_->connection().display, False); }
+  Display* LayerDisplay() const { return layer_->connection().display; }
 
   const Screen screen_;
   std::unique_ptr<tools::XvfbServer> server_;
   Display* display_ = nullptr;
   std::unique_ptr<tools::Process> program_;
+  x11::Session* layer_ = nullptr;
+  std::unique_ptr<core::Session> session_;
 };
 
 }  // namespace testsupport

@@ -1,8 +1,6 @@
-// Colours through the X11 layer onto a screen of the depth given on the
-// command line, read back channel by channel: a colour whose red, green and
-// blue all differ tells them apart.
-//
-//   x11_colour_test DEPTH
+// Colours through the X11 layer onto screens of every depth people run,
+// read back channel by channel: a colour whose red, green and blue all
+// differ tells them apart.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,13 +9,10 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/x11/connection.h"
+#include "tests/support/program_on_server.h"
 #include "tools/screen.h"
-#include "tools/xvfb.h"
 
 namespace {
-
-int depth = 24;
 
 // What the screen keeps of an 8-bit channel under the mask, its top bits or
 // its bits repeated, read back as CaptureScreen does.
@@ -37,19 +32,22 @@ std::uint32_t AsShown(ARGB color, const Visual& visual) {
          Kept(color & 0xFF, visual.blue_mask);
 }
 
-// How many requests the call sends.
-template <typename Call>
-unsigned long RequestsOf(Call call) {
-  Display* dpy = x11::Connection();
-  const unsigned long before = NextRequest(dpy);
-  call();
-  return NextRequest(dpy) - before;
-}
+class ColourTest : public testsupport::ProgramOnServer, public testing::WithParamInterface<int> {
+ protected:
+  ColourTest() : ProgramOnServer(testsupport::Screen{320, 240, GetParam(), {}}) {}
 
-TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLineOfItsRoundedWidth) {
-  const tools::XvfbServer server(320, 240, depth);
-  Display* observer = XOpenDisplay(server.Display().c_str());
-  ASSERT_NE(observer, nullptr);
+  // How many requests the call sends.
+  template <typename Call>
+  unsigned long RequestsOf(Call call) {
+    const unsigned long before = NextRequest(LayerDisplay());
+    call();
+    return NextRequest(LayerDisplay()) - before;
+  }
+};
+
+TEST_P(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLineOfItsRoundedWidth) {
+  OpenLayer();
+  Display* observer = display_;
   const Visual& visual = *DefaultVisual(observer, DefaultScreen(observer));
 
   const GdiplusStartupInput input{1, nullptr, 0, 0};
@@ -66,7 +64,7 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
   const GpPointF line[] = {{40, 120}, {280, 120}};
   ASSERT_EQ(GdipDrawLines(graphics, pen, line, 2), Ok);
   // The layer's drawing is done once the server has answered it.
-  XSync(x11::Connection(), False);
+  SyncLayer();
 
   const tools::Screenshot shot = tools::CaptureScreen(observer);
   EXPECT_EQ(shot.At(10, 10), AsShown(background, visual)) << std::hex << shot.At(10, 10);
@@ -93,7 +91,7 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
     GdipSetPenWidth(pen, width);
     GdipDrawLines(graphics, pen, line, 2);
     GdipDrawLines(graphics, pen, slant, 2);
-    XSync(x11::Connection(), False);
+    SyncLayer();
     const tools::Screenshot shot = tools::CaptureScreen(observer);
     int drawn = 0;
     for (int y = 100; y < 140; ++y) {
@@ -112,22 +110,17 @@ TEST(ColourTest, ColoursKeepRedGreenAndBlueApartAClearIsOneFillAndAPenOnePolyLin
   GdipSetPenColor(pen, 0x80FF00FF);
   GdipGraphicsClear(graphics, 0xFFFFFFFF);
   EXPECT_EQ(GdipDrawLines(graphics, pen, line, 2), NotImplemented) << "translucent pens are not offered";
-  XSync(x11::Connection(), False);
+  SyncLayer();
   EXPECT_EQ(tools::CaptureScreen(observer).Count(tools::magenta), 0);
 
   GdipDeletePen(pen);
   GdipDeleteGraphics(graphics);
   GdiplusShutdown(token);
   ReleaseDC(nullptr, dc);
-  XCloseDisplay(observer);
 }
+
+// Depths whose pixels are red, green and blue, and an indexed one whose colours are allocated.
+INSTANTIATE_TEST_SUITE_P(Depths, ColourTest, testing::Values(24, 16, 15, 30, 8),
+                         [](const testing::TestParamInfo<int>& depth) { return "depth" + std::to_string(depth.param); });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  if (argc > 1) {
-    depth = std::atoi(argv[1]);
-  }
-  return RUN_ALL_TESTS();
-}

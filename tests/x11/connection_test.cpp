@@ -8,21 +8,31 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/x11/connection.h"
 #include "platform/x11/x_errors.h"
+#include "tests/support/program_on_server.h"
 #include "tools/process.h"
 
 namespace {
 
-// A request the server refuses with BadWindow: focus on a window that does not exist.
-void FailOneRequest() { XSetInputFocus(x11::Connection(), 0x7FFFFF, RevertToParent, CurrentTime); }
+class ConnectionTest : public testsupport::ProgramOnServer {
+ protected:
+  void SetUp() override {
+    ProgramOnServer::SetUp();
+    OpenLayer();
+  }
 
-TEST(ConnectionDeathTest, AnXErrorNotExpectedEndsTheProgramWithOneLineAndCodeOne) {
+  // A request the server refuses with BadWindow: focus on a window that does not exist.
+  void FailOneRequest() { XSetInputFocus(LayerDisplay(), 0x7FFFFF, RevertToParent, CurrentTime); }
+};
+
+using ConnectionDeathTest = ConnectionTest;
+
+TEST_F(ConnectionDeathTest, AnXErrorNotExpectedEndsTheProgramWithOneLineAndCodeOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const auto failWith = [](std::initializer_list<unsigned char> expected) {
-    const x11::ExpectedErrors others(expected);
+  const auto failWith = [this](std::initializer_list<unsigned char> expected) {
+    const x11::ExpectedErrors others(LayerDisplay(), expected);
     FailOneRequest();
-    XSync(x11::Connection(), False);
+    SyncLayer();
   };
   for (const auto& expected : {std::initializer_list<unsigned char>{}, {BadMatch, BadAccess}}) {
     EXPECT_EXIT(failWith(expected), testing::ExitedWithCode(1),
@@ -30,10 +40,10 @@ TEST(ConnectionDeathTest, AnXErrorNotExpectedEndsTheProgramWithOneLineAndCodeOne
   }
 }
 
-TEST(ConnectionTest, ExpectedErrorsAreNotedByTheInnermostExpectationEvenWhenReportedAfterItEnds) {
-  x11::ExpectedErrors outer{BadWindow};
+TEST_F(ConnectionTest, ExpectedErrorsAreNotedByTheInnermostExpectationEvenWhenReportedAfterItEnds) {
+  x11::ExpectedErrors outer(LayerDisplay(), {BadWindow});
   {
-    x11::ExpectedErrors inner{BadWindow};
+    x11::ExpectedErrors inner(LayerDisplay(), {BadWindow});
     EXPECT_FALSE(inner.Caught());
     FailOneRequest();
     EXPECT_TRUE(inner.Caught());
@@ -41,10 +51,10 @@ TEST(ConnectionTest, ExpectedErrorsAreNotedByTheInnermostExpectationEvenWhenRepo
   EXPECT_FALSE(outer.Caught()) << "the inner expectation took the error";
   {
     // Ended before the server has answered: the error still finds it by its request's serial.
-    const x11::ExpectedErrors late{BadWindow};
+    const x11::ExpectedErrors late(LayerDisplay(), {BadWindow});
     FailOneRequest();
   }
-  XSync(x11::Connection(), False);
+  SyncLayer();
   EXPECT_FALSE(outer.Caught());
 }
 
@@ -78,7 +88,7 @@ class SilentDisplay {
   std::string name_;
 };
 
-TEST(ConnectionTest, ConnectingThatNeverEndsGivesUpWithOneLineAndCodeOne) {
+TEST_F(ConnectionTest, ConnectingThatNeverEndsGivesUpWithOneLineAndCodeOne) {
   const SilentDisplay silent;
   const std::string server = std::getenv("DISPLAY");
   const struct {

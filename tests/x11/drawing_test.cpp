@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "figure/figure.h"
-#include "platform/x11/connection.h"
 #include "render/render.h"
+#include "tests/support/program_on_server.h"
 #include "tools/screen.h"
-#include "tools/xvfb.h"
 
 namespace {
 
@@ -58,28 +57,21 @@ void ExpectPolylineDrawn(const Screenshot& shot, const std::vector<GpPointF>& fi
   }
 }
 
-class DrawingTest : public testing::Test {
+class DrawingTest : public testsupport::ProgramOnServer {
  protected:
-  static void SetUpTestSuite() {
-    server = new tools::XvfbServer(1024, 768);
-    display = XOpenDisplay(server->Display().c_str());
+  void SetUp() override {
+    ProgramOnServer::SetUp();
+    OpenLayer();
+    display = display_;
     InitDrawing();
   }
-  static void TearDownTestSuite() {
+  void TearDown() override {
     ShutdownDrawing();
-    XCloseDisplay(display);
-    delete server;
+    ProgramOnServer::TearDown();
   }
 
-  // Waits until the server has carried out everything the layer sent.
-  static void SyncLayer() { XSync(x11::Connection(), False); }
-
-  static tools::XvfbServer* server;
-  static Display* display;
+  Display* display = nullptr;
 };
-
-tools::XvfbServer* DrawingTest::server;
-Display* DrawingTest::display;
 
 TEST_F(DrawingTest, FramesShowOverAnotherClientsFullScreenWindow) {
   const Window cover = MapCoveringWindow(display);
@@ -143,34 +135,6 @@ TEST_F(DrawingTest, TheFigureIsAbsentDuringThePauseOnlyWhenClearing) {
   } else {
     ExpectPolylineDrawn(during, previous);
     EXPECT_TRUE(tools::DrawnAsOneLine(during, previous, magenta));
-  }
-}
-
-TEST_F(DrawingTest, FarPointsAreCutKeepingTheSlopeAndPointsThatAreNoNumbersAreRefused) {
-  struct Case {
-    std::vector<GpPointF> points;
-    GpStatus status;
-    std::vector<GpPointF> visible;  // sampled for the pen colour; empty: nothing drawn
-  };
-  const Case cases[] = {
-      {{{-50, -50}, {100, 100}, {5000, 100}}, Ok, {{0, 0}, {100, 100}, {1000, 100}}},
-      {{{-1e9f, -1e9f}, {1e9f, 1e9f}}, Ok, {{10, 10}, {700, 700}}},
-      {{{-3e38f, 300}, {100, 300}, {100, 3e38f}}, Ok, {{0, 300}, {100, 300}, {100, 760}}},
-      {{{10, 10}, {100, 100}, {NAN, 3}}, InvalidParameter, {}},
-      {{{10, 10}, {INFINITY, 100}}, InvalidParameter, {}},
-      {{{-INFINITY, 10}, {100, 100}}, InvalidParameter, {}},
-  };
-  for (const Case& c : cases) {
-    GdipGraphicsClear(graphics, clearColor);
-    EXPECT_EQ(GdipDrawLines(graphics, pen, c.points.data(), static_cast<INT>(c.points.size())), c.status);
-    SyncLayer();
-    const Screenshot shot = CaptureScreen(display);
-    if (c.visible.empty()) {
-      EXPECT_EQ(shot.Count(magenta), 0);
-    } else {
-      ExpectPolylineDrawn(shot, c.visible);
-      EXPECT_TRUE(tools::DrawnAsOneLine(shot, c.visible, magenta));
-    }
   }
 }
 

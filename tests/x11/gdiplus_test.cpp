@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/platform.h"
+#include "tests/support/program_on_server.h"
 
 namespace {
 
-class GdiplusTest : public testing::Test {
+class GdiplusTest : public testsupport::ProgramOnServer {
  protected:
   void SetUp() override {
+    ProgramOnServer::SetUp();
+    OpenLayer();
     ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
     dc = GetDC(nullptr);
     ASSERT_EQ(GdipCreateFromHDC(dc, &graphics), Ok);
@@ -19,6 +24,7 @@ class GdiplusTest : public testing::Test {
     GdipDeleteGraphics(graphics);
     GdiplusShutdown(token);
     ReleaseDC(nullptr, dc);
+    ProgramOnServer::TearDown();
   }
 
   const GdiplusStartupInput input{1, nullptr, 0, 0};
@@ -70,11 +76,20 @@ TEST_F(GdiplusTest, NullAndUnknownHandlesAreRefusedWithInvalidParameter) {
   EXPECT_EQ(GdipSetPenWidth(unknownPen, 2), InvalidParameter);
   EXPECT_EQ(GdipSetPenLineJoin(nullptr, LineJoinMiter), InvalidParameter);
   EXPECT_EQ(GdipSetPenLineJoin(pen, static_cast<GpLineJoin>(7)), InvalidParameter);
+  EXPECT_EQ(GdipSetPenLineJoin(pen, LineJoinRound), NotImplemented) << "every pen is mitered";
 
   EXPECT_EQ(GdipDeleteGraphics(nullptr), InvalidParameter);
   EXPECT_EQ(GdipDeletePen(unknownPen), InvalidParameter);
   EXPECT_EQ(GdipDeleteBrush(unknownBrush), InvalidParameter);
   EXPECT_EQ(GdipDeleteBrush(nullptr), InvalidParameter);
+
+  // Points that are no numbers have no place; those beyond the server's coordinates are refused too.
+  const GpPointF notANumber[2] = {{10, 10}, {NAN, 3}};
+  const GpPointF infinite[2] = {{-INFINITY, 10}, {20, 20}};
+  const GpPointF far[2] = {{10, 10}, {1e9f, 20}};
+  EXPECT_EQ(GdipDrawLines(graphics, pen, notANumber, 2), InvalidParameter);
+  EXPECT_EQ(GdipDrawLines(graphics, pen, infinite, 2), InvalidParameter);
+  EXPECT_EQ(GdipDrawLines(graphics, pen, far, 2), ValueOverflow);
 
   // The real ones still work.
   EXPECT_EQ(GdipDrawLines(graphics, pen, points, 2), Ok);

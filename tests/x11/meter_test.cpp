@@ -5,17 +5,20 @@
 #include <cmath>
 #include <thread>
 
-#include "platform/x11/connection.h"
 #include "render/render.h"
+#include "tests/support/program_on_server.h"
 #include "tools/screen.h"
-#include "tools/xvfb.h"
 
 namespace {
 
-TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
-  const tools::XvfbServer server(640, 480);
-  Display* observer = XOpenDisplay(server.Display().c_str());
-  ASSERT_NE(observer, nullptr);
+class MeterTest : public testsupport::ProgramOnServer {
+ protected:
+  MeterTest() : ProgramOnServer(testsupport::Screen{640, 480, 24, {}}) {}
+};
+
+TEST_F(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
+  OpenLayer();
+  Display* observer = display_;
   InitDrawing();
   // The first frame reports the one frame since start-up; the third, more than a second later, the two
   // since. Frames take their pause and little else, so the third starts once the pause would end past that
@@ -30,7 +33,7 @@ TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
     std::this_thread::yield();
   }
   DrawFrame();
-  XSync(x11::Connection(), False);
+  SyncLayer();
   const tools::Screenshot shot = tools::CaptureScreen(observer);
   constexpr int cornerWidth = 200;
   constexpr int cornerHeight = 30;
@@ -46,7 +49,6 @@ TEST(MeterTest, TheRateShowsInCyanInTheTopLeftCornerAndReadsTwoFramesASecond) {
   EXPECT_GT(inCorner, 50);
   EXPECT_EQ(tools::ReadText(shot, 0, 0, cornerWidth, cornerHeight, tools::cyan), "FPS: 2");
   ShutdownDrawing();
-  XCloseDisplay(observer);
 }
 
 }  // namespace

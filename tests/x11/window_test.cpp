@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/x11/connection.h"
-#include "platform/x11/window.h"
+#include "platform/x11/x_errors.h"
+#include "tests/support/program_on_server.h"
 #include "tools/desktop.h"
-#include "tools/x_errors.h"
 
 namespace {
 
@@ -38,31 +37,31 @@ std::vector<UINT> Messages() {
   return messages;
 }
 
-class WindowTest : public testing::Test {
+constexpr const char* className = "recording";
+
+class WindowTest : public testsupport::ProgramOnServer {
  protected:
   void SetUp() override {
+    ProgramOnServer::SetUp();
+    OpenLayer();
+    observer_ = display_;
     delivered.clear();
-    const std::string name = std::string("class-") + testing::UnitTest::GetInstance()->current_test_info()->name();
-    className_ = name;
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = RecordingProc;
-    windowClass.lpszClassName = className_.c_str();
+    windowClass.lpszClassName = className;
     ASSERT_NE(RegisterClassExA(&windowClass), 0);
-    observer_ = XOpenDisplay(nullptr);
-  }
-  void TearDown() override {
-    if (window_ != nullptr && x11::IsLiveWindow(window_)) {
-      x11::DestroyWindow(window_);
-    }
-    XCloseDisplay(observer_);
   }
 
   HWND Create() {
-    window_ = CreateWindowExA(0, className_.c_str(), "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr,
-                              nullptr, nullptr);
+    window_ = CreateWindowExA(0, className, "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr, nullptr,
+                              nullptr);
     return window_;
   }
+
+  static bool IsLive(HWND window) { return core::TheSession().windows.IsLive(window); }
+  // The X window behind the window now.
+  Window XidOf(HWND window) const { return static_cast<const x11::XWindow&>(*window->native).xid; }
 
   // Takes the next message, dispatching it as the program's loop does.
   UINT Pump() {
@@ -75,14 +74,13 @@ class WindowTest : public testing::Test {
   // Once both connections are synced, reads what the server has sent, up to a quit posted now.
   void ReadUpToQuit() {
     XSync(observer_, False);
-    XSync(x11::Connection(), False);
+    SyncLayer();
     delivered.clear();
     PostQuitMessage(0);
     MSG quit{};
     EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
   }
 
-  std::string className_;
   HWND window_ = nullptr;
   Display* observer_ = nullptr;
 };
@@ -94,7 +92,7 @@ TEST_F(WindowTest, RegistrationRefusesAWrongSizeAndATakenName) {
   windowClass.lpszClassName = "other";
   EXPECT_EQ(RegisterClassExA(&windowClass), 0);
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpszClassName = className_.c_str();
+  windowClass.lpszClassName = className;
   EXPECT_EQ(RegisterClassExA(&windowClass), 0);
   EXPECT_EQ(CreateWindowExA(0, "no such class", "test", WS_POPUPWINDOW, 0, 0, 800, 800, nullptr, nullptr, nullptr,
                             nullptr),
@@ -105,12 +103,12 @@ TEST_F(WindowTest, CreationSendsCreateBeforeReturningAndNamesTheXWindow) {
   ASSERT_NE(Create(), nullptr);
   EXPECT_EQ(Messages(), std::vector<UINT>{WM_CREATE});
   char* name = nullptr;
-  XFetchName(observer_, window_->xid, &name);
+  XFetchName(observer_, XidOf(window_), &name);
   ASSERT_NE(name, nullptr);
   EXPECT_STREQ(name, "test");
   XFree(name);
   XWindowAttributes attributes;
-  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  XGetWindowAttributes(observer_, XidOf(window_), &attributes);
   EXPECT_EQ(attributes.width, 800);
   EXPECT_EQ(attributes.height, 800);
   EXPECT_EQ(attributes.map_state, IsUnmapped);
@@ -119,9 +117,9 @@ TEST_F(WindowTest, CreationSendsCreateBeforeReturningAndNamesTheXWindow) {
 TEST_F(WindowTest, ShowMaximizedCoversTheScreenAndTakesTheKeyboard) {
   Create();
   EXPECT_EQ(ShowWindow(window_, SW_SHOWMAXIMIZED), FALSE);
-  XSync(x11::Connection(), False);
+  SyncLayer();
   XWindowAttributes attributes;
-  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  XGetWindowAttributes(observer_, XidOf(window_), &attributes);
   EXPECT_EQ(attributes.map_state, IsViewable);
   EXPECT_EQ(attributes.x, 0);
   EXPECT_EQ(attributes.y, 0);
@@ -130,7 +128,7 @@ TEST_F(WindowTest, ShowMaximizedCoversTheScreenAndTakesTheKeyboard) {
   Window focus;
   int revert;
   XGetInputFocus(observer_, &focus, &revert);
-  EXPECT_EQ(focus, window_->xid);
+  EXPECT_EQ(focus, XidOf(window_));
 }
 
 TEST_F(WindowTest, UpdateSendsPaintInsideTheCallAndPaintNeverStops) {
@@ -149,7 +147,7 @@ TEST_F(WindowTest, QuitEndsTheLoopAfterInputThatCameFirst) {
   XTestFakeKeyEvent(input, XKeysymToKeycode(input, XK_b), True, CurrentTime);
   XTestFakeKeyEvent(input, XKeysymToKeycode(input, XK_b), False, CurrentTime);
   XSync(input, False);
-  XSync(x11::Connection(), False);
+  SyncLayer();
   PostQuitMessage(5);
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_KEYDOWN));
   EXPECT_EQ(delivered.back().wParam, static_cast<WPARAM>('B'));
@@ -164,26 +162,27 @@ TEST_F(WindowTest, QuitEndsTheLoopAfterInputThatCameFirst) {
 TEST_F(WindowTest, CloseRequestFromTheWindowManagerDestroysTheWindow) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
-  const Window xid = window_->xid;
+  const Window xid = XidOf(window_);
   tools::RequestClose(observer_, xid);
-  XSync(x11::Connection(), False);
+  SyncLayer();
   delivered.clear();
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_CLOSE));
   EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
-  EXPECT_FALSE(x11::IsLiveWindow(window_));
-  XSync(x11::Connection(), False);
+  EXPECT_FALSE(IsLive(window_));
+  SyncLayer();
   XWindowAttributes attributes;
-  const tools::XErrorsIgnored gone(observer_);
-  EXPECT_EQ(XGetWindowAttributes(observer_, xid, &attributes), 0) << "the X window is gone";
+  x11::ExpectedErrors gone(observer_, {BadWindow});
+  XGetWindowAttributes(observer_, xid, &attributes);
+  EXPECT_TRUE(gone.Caught()) << "the X window is gone";
 }
 
 TEST_F(WindowTest, AWindowAnotherClientDestroysIsDestroyedForTheProgramToo) {
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
-  XDestroyWindow(observer_, window_->xid);
+  XDestroyWindow(observer_, XidOf(window_));
   ReadUpToQuit();
   EXPECT_EQ(Messages(), std::vector<UINT>{WM_DESTROY});
-  EXPECT_FALSE(x11::IsLiveWindow(window_));
+  EXPECT_FALSE(IsLive(window_));
 }
 
 // The observer stands in for an EWMH window manager: it announces itself,
@@ -233,14 +232,14 @@ TEST_F(WindowManagerTest, AWindowManagerIsAskedToActivateAndToMaximizeAShownWind
   ShowWindow(window_, SW_SHOWMAXIMIZED);
   const XEvent activate = ReadRequest();
   EXPECT_EQ(activate.xclient.message_type, Intern("_NET_ACTIVE_WINDOW"));
-  EXPECT_EQ(activate.xclient.window, window_->xid);
+  EXPECT_EQ(activate.xclient.window, XidOf(window_));
   EXPECT_EQ(activate.xclient.data.l[0], 1) << "from an application";
 
   // A shown window is maximized by a request; one not yet shown, by its state.
   EXPECT_EQ(ShowWindow(window_, SW_SHOWMAXIMIZED), TRUE);
   const XEvent maximize = ReadRequest();
   EXPECT_EQ(maximize.xclient.message_type, Intern("_NET_WM_STATE"));
-  EXPECT_EQ(maximize.xclient.window, window_->xid);
+  EXPECT_EQ(maximize.xclient.window, XidOf(window_));
   EXPECT_EQ(maximize.xclient.data.l[0], 1) << "add";
   EXPECT_EQ(static_cast<Atom>(maximize.xclient.data.l[1]), Intern("_NET_WM_STATE_MAXIMIZED_VERT"));
   EXPECT_EQ(static_cast<Atom>(maximize.xclient.data.l[2]), Intern("_NET_WM_STATE_MAXIMIZED_HORZ"));
@@ -252,10 +251,10 @@ TEST_F(WindowManagerTest, AManagerThatHasExitedIsNoneThoughItsPropertyStays) {
   XSync(observer_, False);
   Create();
   ShowWindow(window_, SW_SHOWMAXIMIZED);
-  XSync(x11::Connection(), False);
+  SyncLayer();
   // Without a window manager the program covers the screen itself.
   XWindowAttributes attributes;
-  XGetWindowAttributes(observer_, window_->xid, &attributes);
+  XGetWindowAttributes(observer_, XidOf(window_), &attributes);
   EXPECT_EQ(attributes.width, DisplayWidth(observer_, 0));
   EXPECT_EQ(attributes.map_state, IsViewable);
 }
@@ -267,7 +266,7 @@ TEST_F(WindowTest, AltF4BecomesACloseRequest) {
   EXPECT_TRUE(delivered.empty());
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_SYSCOMMAND));
   EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
-  EXPECT_FALSE(x11::IsLiveWindow(window_));
+  EXPECT_FALSE(IsLive(window_));
 }
 
 TEST_F(WindowTest, F4WithoutAltAndOtherMessagesAreIgnored) {
@@ -277,7 +276,7 @@ TEST_F(WindowTest, F4WithoutAltAndOtherMessagesAreIgnored) {
   EXPECT_EQ(DefWindowProcA(window_, WM_SYSKEYUP, VK_F4, 0), 0);
   EXPECT_EQ(DefWindowProcA(window_, WM_KEYDOWN, 'A', 0), 0);
   EXPECT_EQ(Pump(), static_cast<UINT>(WM_PAINT));
-  EXPECT_TRUE(x11::IsLiveWindow(window_));
+  EXPECT_TRUE(IsLive(window_));
 }
 
 }  // namespace
@@ -297,14 +296,14 @@ TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandl
     int depth;
   } steps[] = {{owner, 32}, {None, DefaultDepth(observer_, 0)}};
   for (const auto& step : steps) {
-    const Window before = window_->xid;
+    const Window before = XidOf(window_);
     XSetSelectionOwner(observer_, selection, step.owner, CurrentTime);
     XEvent key{};
     key.xkey = XKeyEvent{KeyRelease, 0, True, observer_, before, DefaultRootWindow(observer_), None, CurrentTime,
                          0, 0, 0, 0, 0, XKeysymToKeycode(observer_, XK_Escape), True};
     XSendEvent(observer_, before, False, KeyReleaseMask, &key);
     XSync(observer_, False);
-    XSync(x11::Connection(), False);
+    SyncLayer();
     delivered.clear();
     PostQuitMessage(0);
     while (Pump() != WM_QUIT) {
@@ -312,15 +311,15 @@ TEST_F(WindowTest, ACompositorComingAndGoingReplacesTheXWindowBehindTheSameHandl
     EXPECT_EQ(Messages(), std::vector<UINT>{WM_KEYUP});
     delivered.clear();
     // Its old X window's DestroyNotify, read with the quit, destroyed nothing.
-    XSync(x11::Connection(), False);
+    SyncLayer();
     PostQuitMessage(0);
     MSG quit{};
     EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
     EXPECT_EQ(Messages(), std::vector<UINT>{});
-    ASSERT_TRUE(x11::IsLiveWindow(window_));
-    EXPECT_NE(window_->xid, before);
+    ASSERT_TRUE(IsLive(window_));
+    EXPECT_NE(XidOf(window_), before);
     XWindowAttributes attributes;
-    ASSERT_NE(XGetWindowAttributes(observer_, window_->xid, &attributes), 0);
+    ASSERT_NE(XGetWindowAttributes(observer_, XidOf(window_), &attributes), 0);
     EXPECT_EQ(attributes.depth, step.depth);
     EXPECT_EQ(attributes.map_state, IsViewable);
   }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace x11 {
+namespace core {
 
 template <typename T>
 class HandleTable {
@@ -55,4 +55,4 @@ class HandleTable {
   std::vector<std::unique_ptr<T>> live_;
 };
 
-}  // namespace x11
+}  // namespace core

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/message_queue.h"
+#include "platform/core/message_queue.h"
 
 namespace {
 
 HWND const first = reinterpret_cast<HWND>(0x10);
 HWND const second = reinterpret_cast<HWND>(0x20);
 
-UINT NextMessage(x11::MessageQueue& queue) {
+UINT NextMessage(core::MessageQueue& queue) {
   const std::optional<MSG> next = queue.Take();
   return next ? next->message : 0;
 }
 
 TEST(MessageQueueTest, PaintComesOnlyWhenNothingElseWaits) {
-  x11::MessageQueue queue;
+  core::MessageQueue queue;
   EXPECT_FALSE(queue.Take().has_value());
   queue.Invalidate(first);
   queue.Post(first, WM_KEYDOWN, 'A', 0, 0);
@@ -32,7 +32,7 @@ TEST(MessageQueueTest, PaintComesOnlyWhenNothingElseWaits) {
 }
 
 TEST(MessageQueueTest, QuitComesAfterEarlierPostedMessagesAndBeforePaint) {
-  x11::MessageQueue queue;
+  core::MessageQueue queue;
   queue.Invalidate(first);
   queue.Post(first, WM_KEYUP, 'A', 0, 0);
   queue.PostQuit(3);
@@ -47,7 +47,7 @@ TEST(MessageQueueTest, QuitComesAfterEarlierPostedMessagesAndBeforePaint) {
 }
 
 TEST(MessageQueueTest, ForgettingAWindowDropsItsPaintAndItsMessages) {
-  x11::MessageQueue queue;
+  core::MessageQueue queue;
   queue.Invalidate(first);
   queue.Invalidate(second);
   queue.Invalidate(first);

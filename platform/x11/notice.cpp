@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/platform.h"
-#include "platform/x11/connection.h"
-#include "platform/x11/screen.h"
+#include "platform/x11/session.h"
 #include "platform/x11/window_manager.h"
 #include "platform/x11/x_errors.h"
 
@@ -19,7 +17,6 @@ namespace {
 constexpr int margin = 16;
 constexpr int buttonWidth = 72;
 constexpr int buttonHeight = 24;
-constexpr INT idOk = 1;
 
 struct Layout {
   int width;
@@ -66,10 +63,11 @@ bool DismissesBox(KeySym keysym) {
   return keysym == XK_Return || keysym == XK_KP_Enter || keysym == XK_space || keysym == XK_Escape;
 }
 
-Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
+Window CreateBox(const Connection& connection, const Screen& shownOn, const Layout& layout, LPCSTR caption) {
+  Display* dpy = connection.display;
   const int screen = DefaultScreen(dpy);
-  const int x = (static_cast<int>(ScreenWidth()) - layout.width) / 2;
-  const int y = (static_cast<int>(ScreenHeight()) - layout.height) / 2;
+  const int x = (static_cast<int>(shownOn.Width()) - layout.width) / 2;
+  const int y = (static_cast<int>(shownOn.Height()) - layout.height) / 2;
   const Window box = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, static_cast<unsigned>(layout.width),
                                          static_cast<unsigned>(layout.height), 1, BlackPixel(dpy, screen),
                                          WhitePixel(dpy, screen));
@@ -81,29 +79,29 @@ Window CreateBox(Display* dpy, const Layout& layout, LPCSTR caption) {
   hints.min_width = hints.max_width = layout.width;
   hints.min_height = hints.max_height = layout.height;
   XSetWMNormalHints(dpy, box, &hints);
-  const AtomTable& atoms = Atoms();
+  const AtomTable& atoms = connection.atoms;
   Atom dialogType = atoms.NET_WM_WINDOW_TYPE_DIALOG;
   XChangeProperty(dpy, box, atoms.NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&dialogType), 1);
   Atom deleteWindow = atoms.WM_DELETE_WINDOW;
   XSetWMProtocols(dpy, box, &deleteWindow, 1);
-  MarkFocusable(box);
-  XSelectInput(dpy, box, ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                             StructureNotifyMask);
+  MarkFocusable(dpy, box);
+  XSelectInput(dpy, box, ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
   return box;
 }
 
-// Runs the box until it is dismissed. A key dismisses it on its release, and
-// only after its press reached the box, so that neither a key still held
-// from before nor the dismissing key's release reaches the window behind it.
-void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layout& layout, LPCSTR text) {
-  KeyCode armedKey = 0;
+// Runs the box until it is dismissed. A key dismisses it as it goes down,
+// as a dialog's on Windows does; its release goes to whichever window has
+// the keyboard then.
+void RunBox(const Connection& connection, Window box, GC gc, const XFontStruct& font, const Layout& layout,
+            LPCSTR text) {
+  Display* dpy = connection.display;
   bool buttonArmed = false;
   for (;;) {
     XEvent event = NextEventFor(dpy, box);
     switch (event.type) {
       case MapNotify:
-        Activate(box, HasWindowManager());
+        Activate(connection, box, HasWindowManager(connection));
         break;
       case DestroyNotify:
         // Another client closed it.
@@ -115,11 +113,6 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
         break;
       case KeyPress:
         if (DismissesBox(XLookupKeysym(&event.xkey, 0))) {
-          armedKey = static_cast<KeyCode>(event.xkey.keycode);
-        }
-        break;
-      case KeyRelease:
-        if (armedKey != 0 && event.xkey.keycode == armedKey) {
           return;
         }
         break;
@@ -133,7 +126,7 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
         buttonArmed = false;
         break;
       case ClientMessage:
-        if (IsCloseRequest(event)) {
+        if (IsCloseRequest(connection, event)) {
           return;
         }
         break;
@@ -144,25 +137,23 @@ void RunBox(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layo
 }
 
 }  // namespace
-}  // namespace x11
 
-INT WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
-  Display* dpy = x11::Connection();
-  text = text != nullptr ? text : "";
-  caption = caption != nullptr ? caption : "Error";
+void Session::RunNotice(const char* text, const char* caption) {
+  Display* dpy = connection_.display;
   const GC gc = XCreateGC(dpy, DefaultRootWindow(dpy), 0, nullptr);
   XSetForeground(dpy, gc, BlackPixel(dpy, DefaultScreen(dpy)));
   XFontStruct* font = XQueryFont(dpy, XGContextFromGC(gc));
-  const x11::Layout layout = x11::LayOut(*font, text);
-  const Window box = x11::CreateBox(dpy, layout, caption);
+  const Layout layout = LayOut(*font, text);
+  const Window box = CreateBox(connection_, screen_, layout, caption);
   XMapRaised(dpy, box);
-  x11::RunBox(dpy, box, gc, *font, layout, text);
+  RunBox(connection_, box, gc, *font, layout, text);
   {
-    const x11::ExpectedErrors boxMayBeGone{BadWindow};
+    const ExpectedErrors boxMayBeGone(dpy, {BadWindow});
     XDestroyWindow(dpy, box);
   }
   XFreeFontInfo(nullptr, font, 1);
   XFreeGC(dpy, gc);
   XFlush(dpy);
-  return x11::idOk;
 }
+
+}  // namespace x11

@@ -1,8 +1,8 @@
-#include "platform/x11/message_queue.h"
+#include "platform/core/message_queue.h"
 
 #include <algorithm>
 
-namespace x11 {
+namespace core {
 
 MessageQueue& ThreadQueue() {
   static MessageQueue queue;
@@ -48,4 +48,4 @@ std::optional<MSG> MessageQueue::Take() {
   return std::nullopt;
 }
 
-}  // namespace x11
+}  // namespace core

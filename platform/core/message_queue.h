@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 
-namespace x11 {
+namespace core {
 
 class MessageQueue {
  public:
@@ -35,4 +35,4 @@ class MessageQueue {
 // The queue of the program's one thread.
 MessageQueue& ThreadQueue();
 
-}  // namespace x11
+}  // namespace core

@@ -1,3 +1,0 @@
-#include "shell/shell.h"
-
-int main() { Start(); }
