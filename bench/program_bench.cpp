@@ -20,6 +20,13 @@
 //   program_bench [picom] profile PROGRAM SECONDS  where the X server's time goes while the program draws:
 //                                                  perf samples of the server on the software clock, by
 //                                                  library, over SECONDS of frames
+//   program_bench sway RUNS NAME=PROGRAM...        on native sway with no X server, the programs its Wayland
+//                                                  clients: per program and output size (1280x800, 3840x2160), a
+//                                                  row of medians: CPU per frame of the program and of sway, peak
+//                                                  memory
+//   program_bench sway instructions NAME=PROGRAM...
+//                                                  the same sizes: the instructions the whole process runs per
+//                                                  frame, counted by callgrind (median of frames)
 //   program_bench usage PID                        the CPU a running process has had so far (ms) and its
 //                                                  peak resident memory (KiB), for wine_bench.py
 #include <X11/Xlib.h>
@@ -51,6 +58,7 @@
 #include "tools/desktop.h"
 #include "tools/process.h"
 #include "tools/wait.h"
+#include "tools/wayland.h"
 #include "tools/xvfb.h"
 
 namespace {
@@ -317,6 +325,8 @@ void Measure(const std::vector<Program>& programs, int runCount, bool composited
   }
 }
 
+double CallgrindFrames(const std::string& out);
+
 // Under callgrind, which writes what the process ran since its last dump on
 // every entry to the pause: from the third dump on, each holds one whole frame.
 double InstructionsPerFrame(const std::string& program, bool composited) {
@@ -331,6 +341,14 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
   desktop.observer.Key(XK_Escape, true);
   desktop.observer.Key(XK_Escape, false);
   process->WaitForExit(60s);
+  const double perFrame = CallgrindFrames(out);
+  rmdir(directory);
+  return perFrame;
+}
+
+// The median of the instructions of whole frames that callgrind dumped to files named from `out`, which it
+// removes: from the third dump on, each holds one frame.
+double CallgrindFrames(const std::string& out) {
   std::vector<double> frames;
   for (int dump = 1;; ++dump) {
     const std::string path = out + "." + std::to_string(dump);
@@ -347,7 +365,6 @@ double InstructionsPerFrame(const std::string& program, bool composited) {
     unlink(path.c_str());
   }
   unlink(out.c_str());
-  rmdir(directory);
   return frames.empty() ? 0 : Median(frames);
 }
 
@@ -433,12 +450,119 @@ double CpuPerPause(bool drawing) {
   return perPause;
 }
 
+// Native sway of a run's own, headless on one output of that size, with no X server: the programs started while
+// it runs are its Wayland clients. It runs as the desktop tests' unprivileged user, since it refuses root.
+class SwayRun {
+ public:
+  SwayRun(int width, int height)
+      : folder_(MakeFolder()), sway_("overdraw-test", folder_, width, height, {"xwayland disable"}) {
+    unsetenv("DISPLAY");
+    setenv("WAYLAND_DISPLAY", sway_.wayland.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", sway_.runtime.c_str(), 1);
+  }
+  ~SwayRun() {
+    sway_.Kill();
+    tools::Process({"rm", "-rf", folder_}).WaitForExit(30s);
+  }
+
+  // Starts the program and dismisses its notice once it has the keyboard; false if either window never comes.
+  bool Start(std::unique_ptr<tools::Process>& process, const std::vector<std::string>& command) {
+    process = std::make_unique<tools::Process>(command);
+    const tools::SwayView notice = sway_.WaitForView("test", nullptr, 60s);
+    if (notice.id == 0 || !sway_.WaitForFocus(notice.id, 30s)) {
+      return false;
+    }
+    sway_.TypeKey("Return");
+    const tools::SwayView main = sway_.WaitForView("test", "test", 60s, notice.id);
+    return main.id != 0 && sway_.WaitForFocus(main.id, 30s);
+  }
+  void End(tools::Process& process) {
+    sway_.TypeKey("Escape");
+    process.WaitForExit(60s);
+  }
+  double SwayCpu() const { return tools::CpuMilliseconds(sway_.Pid()); }
+
+ private:
+  static std::string MakeFolder() {
+    char folder[] = "/tmp/program_bench.XXXXXX";
+    return mkdtemp(folder);
+  }
+
+  std::string folder_;
+  tools::Sway sway_;
+};
+
+const std::vector<std::pair<int, int>> swaySizes = {{1280, 800}, {3840, 2160}};
+
+enum SwayField { swayProgramCpu, swayCpu, swayPeakKiB, swayFieldCount };
+
+std::vector<double> MeasureOnSway(const std::string& program, int width, int height) {
+  SwayRun run(width, height);
+  std::unique_ptr<tools::Process> process;
+  if (!run.Start(process, {program})) {
+    throw std::runtime_error(program + " showed no notice or no main window on sway: " + process->Stderr());
+  }
+  // Past the first frames, once everything has been set up.
+  process->WaitForPauses(3, 30s);
+  const double programBefore = tools::CpuMilliseconds(process->Pid());
+  const double swayBefore = run.SwayCpu();
+  process->WaitForPauses(measuredFrames, 60s);
+  std::vector<double> measured(swayFieldCount);
+  measured[swayProgramCpu] = (tools::CpuMilliseconds(process->Pid()) - programBefore) / measuredFrames;
+  measured[swayCpu] = (run.SwayCpu() - swayBefore) / measuredFrames;
+  measured[swayPeakKiB] = static_cast<double>(tools::ProcessStatusKiB(process->Pid(), "VmHWM"));
+  run.End(*process);
+  return measured;
+}
+
+void MeasureSway(const std::vector<Program>& programs, int runCount) {
+  for (const auto& [width, height] : swaySizes) {
+    std::vector<std::vector<std::vector<double>>> runs(programs.size());
+    for (int i = 0; i < runCount; ++i) {
+      for (size_t p = 0; p < programs.size(); ++p) {
+        runs[p].push_back(MeasureOnSway(programs[p].path, width, height));
+      }
+    }
+    for (size_t p = 0; p < programs.size(); ++p) {
+      std::vector<double> median(swayFieldCount);
+      for (int field = 0; field < swayFieldCount; ++field) {
+        std::vector<double> values;
+        for (const std::vector<double>& run : runs[p]) {
+          values.push_back(run[field]);
+        }
+        median[field] = Median(values);
+      }
+      const std::string base = programs[p].path.substr(programs[p].path.rfind('/') + 1);
+      std::printf("| %s | %dx%d | %s | %.3f | %.3f | %.0f |\n", base.c_str(), width, height,
+                  programs[p].name.c_str(), median[swayProgramCpu], median[swayCpu], median[swayPeakKiB]);
+    }
+  }
+}
+
+// As InstructionsPerFrame, on native sway.
+double InstructionsPerFrameOnSway(const std::string& program, int width, int height) {
+  SwayRun run(width, height);
+  char directory[] = "/tmp/program_bench.XXXXXX";
+  const std::string out = std::string(mkdtemp(directory)) + "/callgrind";
+  std::unique_ptr<tools::Process> process;
+  if (!run.Start(process, {"valgrind", "--tool=callgrind", "--dump-before=Sleep", "--callgrind-out-file=" + out,
+                           program})) {
+    throw std::runtime_error(program + " showed no notice or no main window on sway: " + process->Stderr());
+  }
+  process->WaitForPauses(countedFrames + 3, 120s);
+  run.End(*process);
+  const double perFrame = CallgrindFrames(out);
+  rmdir(directory);
+  return perFrame;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   const bool composited = !args.empty() && args.front() == "picom";
-  if (composited) {
+  const bool onSway = !args.empty() && args.front() == "sway";
+  if (composited || onSway) {
     args.erase(args.begin());
   }
   if (args.size() == 2 && args[0] == "usage" && !composited) {
@@ -467,10 +591,24 @@ int main(int argc, char** argv) {
     programs.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
   }
   if (programs.empty() || args[1].find('=') == std::string::npos) {
-    std::fprintf(stderr, "usage: %s [picom] RUNS NAME=PROGRAM...\n       %s [picom] instructions NAME=PROGRAM...\n"
+    std::fprintf(stderr, "usage: %s [picom|sway] RUNS NAME=PROGRAM...\n       %s [picom|sway] instructions NAME=PROGRAM...\n"
                  "       %s [picom] profile PROGRAM SECONDS\n       %s fill RUNS\n       %s pause RUNS\n       %s usage PID\n",
                  argv[0], argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
+  }
+  if (onSway && args[0] == "instructions") {
+    for (const auto& [width, height] : swaySizes) {
+      for (const Program& program : programs) {
+        const std::string base = program.path.substr(program.path.rfind('/') + 1);
+        std::printf("| %s | %dx%d | %s | %.0f |\n", base.c_str(), width, height, program.name.c_str(),
+                    InstructionsPerFrameOnSway(program.path, width, height));
+      }
+    }
+    return 0;
+  }
+  if (onSway) {
+    MeasureSway(programs, std::stoi(args[0]));
+    return 0;
   }
   if (args[0] == "instructions") {
     for (const Program& program : programs) {

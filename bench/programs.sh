@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures two builds of the Linux programs in the same run at 1920x1080,
-# bare and under picom, runs alternating between them, and writes the
+# bare and under picom, runs alternating between them, and the after build
+# on native sway at 1280x800 and 3840x2160, and writes the
 # results to docs/performance.md: timings are medians of RUNS runs of 20
 # frames each; instructions are counted by callgrind, the same every run.
 #
@@ -69,6 +70,26 @@ profile() {
   echo "- A process that does nothing but sleep $pause at a time spends $sleeping ms of CPU on each pause, the"
   echo "  cost of waking up on this machine; one that also sends an X server one small request after each"
   echo "  spends $drawing ms, the least any program drawing once a pause can (\`program_bench pause $runs\`)."
+  echo
+  native=(after="$after/overdraw" after="$after/cleardraw")
+  echo "## Native Wayland: sway"
+  echo
+  echo "The after build alone (the before build has no Wayland backend), on sway 1.7 headless with"
+  echo "\`xwayland disable\` and the pixman renderer, so with no X server at all, run as the unprivileged user"
+  echo "\`overdraw-test\`, one sway per run with one output of the size given. Instructions as above, the"
+  echo "whole process between two dumps at the pause, median of 12 frames (\`program_bench sway instructions\`):"
+  echo
+  echo "| program | output | build | instructions per frame |"
+  echo "|---|---|---|---|"
+  "$bench" sway instructions "${native[@]}"
+  echo
+  echo "CPU time is the scheduler's accounting over 20 frames past the first three, counted by the program's"
+  echo "pauses, divided by 20; sway's CPU includes compositing and the headless output's repaints. Memory is"
+  echo "VmHWM after those frames. Medians of $runs runs (\`program_bench sway $runs\`):"
+  echo
+  echo "| program | output | build | program CPU per frame (ms) | sway CPU per frame (ms) | peak resident memory (KiB) |"
+  echo "|---|---|---|---|---|---|"
+  "$bench" sway "$runs" "${native[@]}"
   echo
   echo "## Where the X server's time goes"
   echo

@@ -5,5 +5,5 @@ run_packages=(xvfb imagemagick)
 test_packages=(python3 lintian desktop-file-utils appstream devscripts libxres-dev libxdamage-dev libgtest-dev libgmock-dev libbenchmark-dev valgrind
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 libwine:i386 fonts-wine fonts-dejavu-core
   tesseract-ocr tesseract-ocr-eng
-  openbox fluxbox i3-wm mutter dbus-daemon picom xterm sway xwayland grim wtype x11-xserver-utils
+  openbox fluxbox i3-wm mutter dbus-daemon picom xterm sway xwayland grim wtype nlohmann-json3-dev x11-xserver-utils
   xcompmgr xfwm4 xfconf kwin-x11 kwin-wayland xserver-xorg-core xserver-xorg-video-dummy)

@@ -108,9 +108,9 @@ int Process::Wait() {
 }
 
 bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
-  // In a pause the program is blocked in clock_nanosleep; it leaves it for mere microseconds to draw, and
-  // drawing writes to the X server. So the program is in a new pause when it is seen in one having
-  // written since it was last seen in one.
+  // In a pause the program is blocked in clock_nanosleep; it leaves it for mere microseconds to draw. So the
+  // program is in a new pause when it is seen in one having run since it was last seen in one: the scheduler
+  // has put it on a CPU more times (whatever it drew through, an X server's socket or a Wayland compositor's).
   constexpr int clockNanosleep = 230;
   const std::string proc = "/proc/" + std::to_string(pid_);
   return WaitUntil(
@@ -118,16 +118,14 @@ bool Process::WaitForPauses(int count, std::chrono::milliseconds limit) {
         std::ifstream syscall(proc + "/syscall");
         int number = -1;
         syscall >> number;
-        std::ifstream io(proc + "/io");
-        long writes = -1;
-        for (std::string field; io >> field && writes < 0;) {
-          if (field == "syscw:") {
-            io >> writes;
-          }
-        }
-        if (number == clockNanosleep && writes != writesAtLastPause_) {
+        std::ifstream schedstat(proc + "/schedstat");
+        long long ranNanoseconds = 0;
+        long long waitedNanoseconds = 0;
+        long runs = -1;
+        schedstat >> ranNanoseconds >> waitedNanoseconds >> runs;
+        if (number == clockNanosleep && runs != runsAtLastPause_) {
           --count;
-          writesAtLastPause_ = writes;
+          runsAtLastPause_ = runs;
         }
         return count <= 0 || !Running();
       },

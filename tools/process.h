@@ -41,8 +41,8 @@ class Process {
  private:
   pid_t pid_ = -1;
   std::optional<int> status_;
-  // The program's count of writes when it was last seen in a new pause.
-  long writesAtLastPause_ = -1;
+  // How many times the program had been run on a CPU when it was last seen in a new pause.
+  long runsAtLastPause_ = -1;
   std::string stdoutPath_;
   std::string stderrPath_;
 };

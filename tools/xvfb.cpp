@@ -43,6 +43,8 @@ XServer::XServer(std::vector<std::string> command) {
   }
   display_ = ":" + number;
   setenv("DISPLAY", display_.c_str(), 1);
+  // A Wayland display inherited from the desktop we run on would take the programs there instead.
+  unsetenv("WAYLAND_DISPLAY");
 }
 
 XvfbServer::XvfbServer(int width, int height, int depth, const std::vector<std::string>& options)

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <tuple>
 
@@ -81,6 +82,40 @@ std::string FramesFault(const Screenshot& shot, int firstFrames, int framesAtMos
                                " frames drawn";
 }
 
+// The screen as the desktop's coordinates lay it out, from one whose outputs are scaled: a pixel shows magenta if
+// any of those it covers does, else as the first of them.
+Screenshot InDesktopPixels(const Screenshot& shot, int scale) {
+  if (scale == 1) {
+    return shot;
+  }
+  Screenshot desktop{shot.width / scale, shot.height / scale, {}};
+  for (int y = 0; y < desktop.height; ++y) {
+    for (int x = 0; x < desktop.width; ++x) {
+      desktop.pixels.push_back(shot.Count(magenta, x * scale, y * scale, scale, scale) > 0 ? magenta
+                                                                                           : shot.At(x * scale, y * scale));
+    }
+  }
+  return desktop;
+}
+
+// A figure drawn in a scaled output's own pixels steps by single pixels; one drawn in the desktop's and scaled up by
+// the compositor shows in whole blocks of scale by scale pixels.
+std::string ScaledUpFault(const Screenshot& shot, int scale) {
+  int inWholeBlocks = 0;
+  const int drawn = shot.Count(magenta);
+  for (int y = 0; y < shot.height && scale > 1; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      const bool whole = shot.Count(magenta, x / scale * scale, y / scale * scale, scale, scale) == scale * scale;
+      inWholeBlocks += shot.At(x, y) == magenta && whole ? 1 : 0;
+    }
+  }
+  if (scale == 1 || inWholeBlocks * 100 < drawn * 99) {
+    return "";
+  }
+  return "the figure shows scaled up: " + std::to_string(inWholeBlocks) + " of " + std::to_string(drawn) +
+         " magenta pixels fill whole blocks of " + std::to_string(scale * scale);
+}
+
 // Runs this test again, alone, in private mount, network and process
 // namespaces: every process it starts ends with it.
 void RunInPrivateNamespaces() {
@@ -97,9 +132,10 @@ class DesktopTest : public testsupport::ProgramOnServer,
                     public testing::WithParamInterface<std::tuple<std::string, std::string>> {
  protected:
   void SetUp() override {
-    // The test runs again inside the namespaces, and starts the desktop there.
+    // The test runs again inside the namespaces, and starts the desktop there. The desktop is driven through
+    // itself: there may be no X server at all.
     if (!OutsideItsNamespaces()) {
-      ProgramOnServer::SetUp();
+      StartServer();
     }
   }
   void StartServer() override { desktop_ = StartDesktop(DesktopName()); }
@@ -110,33 +146,43 @@ class DesktopTest : public testsupport::ProgramOnServer,
 
   const std::string& DesktopName() const { return std::get<0>(GetParam()); }
   bool OutsideItsNamespaces() const {
-    return KindOf(DesktopName()).privateNamespaces && std::getenv(insideNamespaces) == nullptr;
+    return Kind().Has(privateNamespaces) && std::getenv(insideNamespaces) == nullptr;
+  }
+  const DesktopKind& Kind() const { return KindOf(DesktopName()); }
+  // Whether the test ran, outside the namespaces its desktop needs, again inside them: then there is no more to do.
+  bool RanInItsNamespaces() {
+    if (!OutsideItsNamespaces()) {
+      return false;
+    }
+    RunInPrivateNamespaces();
+    return true;
   }
   const std::string& ProgramName() const { return std::get<1>(GetParam()); }
 
   // Starts the program and dismisses its notice as a user would; returns the main window.
-  Window StartAnimation() {
-    const Window terminal = tools::FindViewableWindow(display_, terminalTitle, "XTerm");
-    if (terminal != None) {
-      terminal_ = tools::OnScreen(display_, terminal);
+  View StartAnimation() {
+    const View terminal = desktop_->WaitForView(terminalTitle, "XTerm", 0ms);
+    if (terminal != 0) {
+      terminal_ = desktop_->Where(terminal);
       backdrop_ = desktop_->Capture();
     }
     Launch({testsupport::ProgramPath(ProgramName())});
-    const Window notice = tools::WaitForWindow(display_, "test", nullptr, 20s);
-    if (notice == None) {
+    const View notice = desktop_->WaitForView("test", nullptr, 20s);
+    if (notice == 0) {
       ADD_FAILURE() << "no notice; " << program_->Stderr();
-      return None;
+      return 0;
     }
-    EXPECT_TRUE(tools::WaitForFocus(display_, notice, 10s)) << "the notice takes the keyboard";
-    notice_ = tools::OnScreen(display_, notice);
-    tools::TypeKey(display_, XK_Return);
+    EXPECT_TRUE(desktop_->WaitForFocus(notice, 10s)) << "the notice takes the keyboard";
+    notice_ = desktop_->Where(notice);
+    desktop_->TypeKey(XK_Return);
     dismissed_ = Clock::now();
-    const Window main = tools::WaitForWindow(display_, "test", "test", 20s);
-    if (main == None) {
+    // On Wayland the notice may have the main window's app id.
+    const View main = desktop_->WaitForView("test", "test", 20s, notice);
+    if (main == 0) {
       ADD_FAILURE() << "no main window; " << program_->Stderr();
-      return None;
+      return 0;
     }
-    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window takes the keyboard";
+    EXPECT_TRUE(desktop_->WaitForFocus(main, 10s)) << "the main window takes the keyboard";
     return main;
   }
 
@@ -144,11 +190,11 @@ class DesktopTest : public testsupport::ProgramOnServer,
 
   // Where the main window shows once it is maximized, or tiled over the whole screen but for a border or a title
   // bar, as the manager places it; where it shows after a bound if it never is.
-  Rectangle Maximized(Window main) const {
+  Rectangle Maximized(View main) const {
     Rectangle shown{};
     tools::WaitUntil(
         [&] {
-          shown = tools::OnScreen(display_, main);
+          shown = desktop_->Where(main);
           return shown.x <= 2 && shown.width >= width_ - 4 && shown.height >= height_ * 9 / 10;
         },
         10s);
@@ -157,10 +203,11 @@ class DesktopTest : public testsupport::ProgramOnServer,
 
   // What is wrong with the screen while the program runs, of the figure from its first frames on, with no more
   // frames drawn than `framesAtMost`; empty if nothing.
-  std::string ScreenFault(const Screenshot& shot, int firstFrames, int framesAtMost) const {
-    if (shot.width != width_ || shot.height != height_) {
+  std::string ScreenFault(const Screenshot& captured, int firstFrames, int framesAtMost) const {
+    if (captured.width != width_ * scale_ || captured.height != height_ * scale_) {
       return "no picture of the screen at its size";
     }
+    const Screenshot shot = InDesktopPixels(captured, scale_);
     if (ProgramName() == "cleardraw") {
       return shot.Count(white) > shot.width * shot.height * 99 / 100 ? "" : "the screen is not white";
     }
@@ -170,9 +217,12 @@ class DesktopTest : public testsupport::ProgramOnServer,
     if (shot.Count(white, notice_.x, notice_.y, notice_.width, notice_.height) != 0) {
       return "the notice is still on the screen";
     }
-    const std::string frames = FramesFault(shot, firstFrames, framesAtMost, FramesSoFar());
-    const std::string terminal = TerminalFault(shot);
-    return frames + (frames.empty() || terminal.empty() ? "" : "; ") + terminal;
+    std::string faults;
+    for (const std::string& fault : {FramesFault(shot, firstFrames, framesAtMost, FramesSoFar()),
+                                     ScaledUpFault(captured, scale_), TerminalFault(shot)}) {
+      faults += (faults.empty() || fault.empty() ? "" : "; ") + fault;
+    }
+    return faults;
   }
 
   // Captures the screen until it shows what it should, within the bound; what is still wrong then. The ink probed
@@ -206,9 +256,9 @@ class DesktopTest : public testsupport::ProgramOnServer,
   }
 
   // The key reaches the program only if its main window, whichever X window now shows it, has the keyboard.
-  void EndWithAKey(Window main) {
-    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
-    tools::TypeKey(display_, XK_Escape);
+  void EndWithAKey(View main) {
+    EXPECT_TRUE(desktop_->WaitForFocus(main, 10s)) << "the main window keeps the keyboard";
+    desktop_->TypeKey(XK_Escape);
     EXPECT_EQ(program_->WaitForExit(10s), 0);
     EXPECT_EQ(program_->Stderr(), "");
   }
@@ -219,38 +269,39 @@ class DesktopTest : public testsupport::ProgramOnServer,
   Screenshot backdrop_;
   Rectangle terminal_{};
   Clock::time_point dismissed_;
-  // The screen's size: each desktop's, until a test gives it another.
+  // The screen's size in the desktop's coordinates: each desktop's, until a test gives it another; and the scale
+  // of its most scaled output.
   int width_ = screenWidth;
   int height_ = screenHeight;
+  int scale_ = 1;
 };
 
 TEST_P(DesktopTest, NoticeThenTheFigureOverEverythingThenTheEnd) {
-  if (OutsideItsNamespaces()) {
-    RunInPrivateNamespaces();
+  if (RanInItsNamespaces()) {
     return;
   }
-  const Window main = StartAnimation();
-  ASSERT_NE(main, None);
+  const View main = StartAnimation();
+  ASSERT_NE(main, 0u);
   const Rectangle shown = Maximized(main);
   EXPECT_LE(shown.x, 2);
   EXPECT_GE(shown.width, width_ - 4);
   EXPECT_GE(shown.height, height_ * 9 / 10);
-  if (KindOf(DesktopName()).captures) {
+  if (Kind().Has(captures)) {
     EXPECT_EQ(AwaitScreen(2), "");
   }
-  if (!KindOf(DesktopName()).privateNamespaces) {
-    // A click on the program's window, over the terminal where one shows through it, lands on the program's window.
+  if (Kind().Has(clicks)) {
+    // A click on the program's window, over the terminal where one shows through it and through the figure's
+    // surfaces, lands on the program's window.
     const Rectangle clicked = terminal_.width > 0 ? terminal_ : shown;
-    tools::ClickAt(display_, DefaultRootWindow(display_), clicked.x + clicked.width / 2, clicked.y + clicked.height / 2);
-    EXPECT_TRUE(tools::WaitForFocus(display_, main, 10s)) << "the main window keeps the keyboard";
+    desktop_->ClickAt(clicked.x + clicked.width / 2, clicked.y + clicked.height / 2);
+    EXPECT_TRUE(desktop_->WaitForFocus(main, 10s)) << "the main window keeps the keyboard";
   }
   if (ProgramName() == "overdraw") {
     // Any key's release ends it.
-    tools::TypeKey(display_, XK_q);
+    desktop_->TypeKey(XK_q);
   } else {
-    // A window destroyed by another client ends it as well.
-    XDestroyWindow(display_, main);
-    XSync(display_, False);
+    // A window destroyed by another client, or closed by the compositor, ends it as well.
+    desktop_->CloseFromOutside(main);
   }
   EXPECT_EQ(program_->WaitForExit(10s), 0);
   EXPECT_EQ(program_->Stderr(), "");
@@ -272,10 +323,22 @@ std::string RunName(const testing::TestParamInfo<std::tuple<std::string, std::st
 
 INSTANTIATE_TEST_SUITE_P(Desktops, DesktopTest, testing::ValuesIn(Runs()), RunName);
 
+// The runs on the desktops that let a test do what it needs.
+std::vector<std::tuple<std::string, std::string>> RunsWhere(
+    const std::function<bool(const DesktopKind&, const std::string&)>& fits) {
+  std::vector<std::tuple<std::string, std::string>> runs;
+  for (const auto& [desktop, program] : Runs()) {
+    if (fits(KindOf(desktop), program)) {
+      runs.emplace_back(desktop, program);
+    }
+  }
+  return runs;
+}
+
 class CompositorChangeTest : public DesktopTest {};
 
 TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAndStarts) {
-  ASSERT_NE(StartAnimation(), None);
+  ASSERT_NE(StartAnimation(), 0u);
   EXPECT_EQ(AwaitScreen(2), "") << "before any change";
   for (const bool on : {false, true}) {
     // What was surely drawn before the change shows after it.
@@ -283,26 +346,22 @@ TEST_P(CompositorChangeTest, TheFigureAndTheDesktopShowAfterTheCompositorStopsAn
     desktop_->SetCompositing(on);
     EXPECT_EQ(AwaitScreen(drawnBefore), "") << "after compositing went " << (on ? "on" : "off");
   }
-  EndWithAKey(tools::WaitForWindow(display_, "test", "test", 10s));
+  EndWithAKey(desktop_->WaitForView("test", "test", 10s));
 }
 
-std::vector<std::tuple<std::string, std::string>> SwitchingRuns() {
-  std::vector<std::tuple<std::string, std::string>> runs;
-  for (const auto& [desktop, program] : Runs()) {
-    if (KindOf(desktop).switchesCompositing) {
-      runs.emplace_back(desktop, program);
-    }
-  }
-  return runs;
-}
-
-INSTANTIATE_TEST_SUITE_P(Desktops, CompositorChangeTest, testing::ValuesIn(SwitchingRuns()), RunName);
+INSTANTIATE_TEST_SUITE_P(Desktops, CompositorChangeTest, testing::ValuesIn(RunsWhere([](const DesktopKind& kind, auto&) {
+                           return kind.Has(switchesCompositing);
+                         })),
+                         RunName);
 
 class ResizeTest : public DesktopTest {};
 
 TEST_P(ResizeTest, TheFigureFollowsTheScreenAsItGrowsAndShrinks) {
-  const Window main = StartAnimation();
-  ASSERT_NE(main, None);
+  if (RanInItsNamespaces()) {
+    return;
+  }
+  const View main = StartAnimation();
+  ASSERT_NE(main, 0u);
   EXPECT_EQ(AwaitScreen(2), "") << "before any change";
   for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}}) {
     const int drawnBefore = FramesSoFar() - 1;
@@ -317,17 +376,59 @@ TEST_P(ResizeTest, TheFigureFollowsTheScreenAsItGrowsAndShrinks) {
 
 // Xorg's dummy driver keeps the bytes of the old picture where they were and reads them at the new width: a bare
 // root shows them smeared, which no program can tell from its own strokes. There the clear is what is looked at.
-std::vector<std::tuple<std::string, std::string>> ResizingRuns() {
-  std::vector<std::tuple<std::string, std::string>> runs;
-  for (const auto& [desktop, program] : Runs()) {
-    if (KindOf(desktop).resizes && (KindOf(desktop).switchesCompositing || program == "cleardraw")) {
-      runs.emplace_back(desktop, program);
-    }
+// Wayland compositors composite.
+INSTANTIATE_TEST_SUITE_P(Desktops, ResizeTest,
+                         testing::ValuesIn(RunsWhere([](const DesktopKind& kind, const std::string& program) {
+                           return kind.Has(resizes) && (kind.Has(switchesCompositing) ||
+                                                        kind.Has(privateNamespaces) || program == "cleardraw");
+                         })),
+                         RunName);
+
+class OutputTest : public DesktopTest {};
+
+TEST_P(OutputTest, TheFigureKeepsItsPlaceInTheDesktopAsOutputsComeAndScale) {
+  if (RanInItsNamespaces()) {
+    return;
   }
-  return runs;
+  const View main = StartAnimation();
+  ASSERT_NE(main, 0u);
+  EXPECT_EQ(AwaitScreen(2), "") << "before any change";
+  // The figure is drawn in the desktop's coordinates: it stays where it was, and cleardraw's white covers the new
+  // output too.
+  int drawnBefore = FramesSoFar() - 1;
+  desktop_->AddOutput(screenWidth, screenHeight);
+  width_ += screenWidth;
+  EXPECT_EQ(AwaitScreen(drawnBefore), "") << "with an output added to the right";
+  drawnBefore = FramesSoFar() - 1;
+  desktop_->SetScale(2);
+  scale_ = 2;
+  EXPECT_EQ(AwaitScreen(drawnBefore), "") << "with the first output at scale 2";
+  EndWithAKey(main);
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, ResizeTest, testing::ValuesIn(ResizingRuns()), RunName);
+INSTANTIATE_TEST_SUITE_P(Desktops, OutputTest, testing::ValuesIn(RunsWhere([](const DesktopKind& kind, auto&) {
+                           return kind.Has(changesOutputs);
+                         })),
+                         RunName);
+
+class ServerGoneTest : public DesktopTest {};
+
+TEST_P(ServerGoneTest, TheProgramSaysSoInOneLineAndExitsWith1) {
+  if (RanInItsNamespaces()) {
+    return;
+  }
+  ASSERT_NE(StartAnimation(), 0u);
+  EXPECT_EQ(AwaitScreen(2), "");
+  desktop_->Kill();
+  EXPECT_EQ(program_->WaitForExit(10s), 1);
+  const std::string said = program_->Stderr();
+  EXPECT_TRUE(!said.empty() && said.find('\n') == said.size() - 1) << "one line on stderr: " << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, ServerGoneTest, testing::ValuesIn(RunsWhere([](const DesktopKind& kind, auto&) {
+                           return kind.Has(killed);
+                         })),
+                         RunName);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xcomposite.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "tools/desktop.h"
 #include "tools/process.h"
 #include "tools/wait.h"
+#include "tools/wayland.h"
 #include "tools/xvfb.h"
 
 namespace {
@@ -66,9 +68,43 @@ bool ManagesWindows(Display* display, Window probe) {
   }, 1s, 50ms);
 }
 
+// A desktop driven through X: its windows found, typed into and clicked with XTest.
+class XDesktop : public Desktop {
+ public:
+  ~XDesktop() override { CloseDisplay(); }
+
+  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit, View besides) override {
+    Window found = None;
+    tools::WaitUntil(
+        [&] { return (found = tools::FindViewableWindow(display_, title, appId)) != None && found != besides; }, limit);
+    return found != besides ? found : None;
+  }
+  bool WaitForFocus(View view, std::chrono::milliseconds limit) override {
+    return tools::WaitForFocus(display_, view, limit);
+  }
+  tools::Rectangle Where(View view) override { return tools::OnScreen(display_, view); }
+  void TypeKey(unsigned long keysym) override { tools::TypeKey(display_, keysym); }
+  void ClickAt(int x, int y) override { tools::ClickAt(display_, DefaultRootWindow(display_), x, y); }
+  void CloseFromOutside(View view) override {
+    XDestroyWindow(display_, view);
+    XSync(display_, False);
+  }
+
+ protected:
+  // Before the server goes: Xlib ends the process when a connection breaks.
+  void CloseDisplay() {
+    if (display_ != nullptr) {
+      XCloseDisplay(display_);
+      display_ = nullptr;
+    }
+  }
+
+  Display* display_ = nullptr;
+};
+
 // An X desktop on a virtual X server whose framebuffer file shows what the screen shows, or on Xorg with the dummy
 // driver, whose screen can change its size as a user asks it to.
-class XvfbDesktop : public Desktop {
+class XvfbDesktop : public XDesktop {
  public:
   explicit XvfbDesktop(bool resizable = false)
       : files_(MakeTemporaryDirectory()),
@@ -77,8 +113,8 @@ class XvfbDesktop : public Desktop {
                                 "Xorg", "-config", XORG_DUMMY_CONFIG, "-logfile", files_ + "/Xorg.log", "-noreset",
                                 "-novtswitch", "-sharevts", "-nolisten", "tcp"})
                           : std::make_unique<tools::XvfbServer>(screenWidth, screenHeight, 24,
-                                                                std::vector<std::string>{"-fbdir", files_})),
-        display_(XOpenDisplay(server_->Display().c_str())) {
+                                                                std::vector<std::string>{"-fbdir", files_})) {
+    display_ = XOpenDisplay(server_->Display().c_str());
     if (display_ == nullptr) {
       throw std::runtime_error("cannot open " + server_->Display());
     }
@@ -89,7 +125,7 @@ class XvfbDesktop : public Desktop {
   ~XvfbDesktop() override {
     compositor_.reset();
     processes_.clear();
-    XCloseDisplay(display_);
+    CloseDisplay();
     server_.reset();
     for (const char* file : {"/Xvfb_screen0", "/Xorg.log", "/Xorg.log.old"}) {
       unlink((files_ + file).c_str());
@@ -205,7 +241,6 @@ class XvfbDesktop : public Desktop {
   std::string files_;
   bool resizable_;
   std::unique_ptr<tools::XServer> server_;
-  Display* display_;
   std::string home_;
   std::vector<std::unique_ptr<Process>> processes_;
   std::unique_ptr<Process> compositor_;
@@ -213,79 +248,117 @@ class XvfbDesktop : public Desktop {
 };
 
 // The folder of a Wayland desktop's files, in the private /tmp.
-std::string WaylandPath(const std::string& name) { return MakeDirectory("/tmp/wayland", 0755) + "/" + name; }
+const std::string waylandFiles = "/tmp/wayland";
 
-// Run by a Wayland compositor once it is up, it writes the displays down.
-const std::string& Announce() {
-  static const std::string announce = WaylandPath("announce");
-  return announce;
-}
+// Which displays the programs are given.
+enum Seen : unsigned { seesX = 1, seesWayland = 2 };
 
-// How a Wayland compositor with XWayland is started, running Announce(), and whether grim reads its screen.
-struct WaylandCompositor {
-  std::vector<std::string> command;
-  std::vector<std::string> environment;
-  bool grim;
+// A Wayland compositor run as an unprivileged user in the private namespaces that the test process entered; what
+// it starts ends with the process namespace, when the test ends. The programs are given its X display, its Wayland
+// display or both, and are driven through XWayland, or (see NativeSway) through the compositor.
+class WaylandDesktop : public XDesktop {
+ public:
+  WaylandDesktop(std::unique_ptr<tools::WaylandCompositor> compositor, unsigned seen, bool drivenThroughX)
+      : compositor_(std::move(compositor)) {
+    const tools::WaylandCompositor& announced = *compositor_;
+    if ((seen & seesX) != 0) {
+      // XWayland lets in its own user only.
+      WaitFor(
+          [&] {
+            return Process({"runuser", "-u", compositorUser, "--", "env", "DISPLAY=" + announced.display,
+                            "XAUTHORITY=" + announced.xauthority, "xhost", "+si:localuser:root"})
+                       .WaitForExit(10s) == 0;
+          },
+          120s, "XWayland to let root in");
+      setenv("DISPLAY", announced.display.c_str(), 1);
+    } else {
+      unsetenv("DISPLAY");
+    }
+    if ((seen & seesWayland) != 0) {
+      setenv("WAYLAND_DISPLAY", announced.wayland.c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", announced.runtime.c_str(), 1);
+    } else {
+      unsetenv("WAYLAND_DISPLAY");
+    }
+    if (drivenThroughX) {
+      display_ = XOpenDisplay(announced.display.c_str());
+      if (display_ == nullptr) {
+        throw std::runtime_error("cannot open " + announced.display);
+      }
+    }
+  }
+
+  ~WaylandDesktop() override { CloseDisplay(); }
+
+  tools::Screenshot Capture() override { return {}; }
+
+ protected:
+  std::unique_ptr<tools::WaylandCompositor> compositor_;
 };
 
-// A Wayland compositor with XWayland, run as an unprivileged user, since some refuse root, in the private
-// namespaces the test process entered; what it starts ends with the process namespace, when the test ends.
-class WaylandDesktop : public Desktop {
+// Sway, whose screen grim reads and whose outputs its IPC configures.
+class SwayDesktop : public WaylandDesktop {
  public:
-  explicit WaylandDesktop(const WaylandCompositor& compositor) : grim_(compositor.grim) {
-    runtime_ = MakeDirectory(WaylandPath("runtime"), 0700);
-    const std::string home = MakeDirectory(WaylandPath("home"), 0700);
-    const std::string announced = MakeDirectory(WaylandPath("announced"), 0777) + "/environment";
-    WriteFile(Announce(), "#!/bin/sh\nprintf '%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" \"$XAUTHORITY\" > " + announced +
-                            ".new\nmv " + announced + ".new " + announced + "\nexec sleep infinity\n");
-    chmod(Announce().c_str(), 0755);
-    for (const std::string& path : {runtime_, home}) {
-      Run({"chown", std::string(compositorUser) + ":", path});
-    }
-    std::vector<std::string> command = {"runuser", "-u", compositorUser, "--", "env", "-i", "HOME=" + home,
-                                        "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_};
-    command.insert(command.end(), compositor.environment.begin(), compositor.environment.end());
-    command.insert(command.end(), compositor.command.begin(), compositor.command.end());
-    compositor_ = std::make_unique<Process>(command);
-    WaitFor(
-        [&] {
-          std::ifstream file(announced);
-          return std::getline(file, wayland_) && std::getline(file, display_) && std::getline(file, xauthority_);
-        },
-        120s, "the compositor to announce its displays");
-    // XWayland lets in its own user only.
-    WaitFor(
-        [&] {
-          return Process({"runuser", "-u", compositorUser, "--", "env", "DISPLAY=" + display_,
-                          "XAUTHORITY=" + xauthority_, "xhost", "+si:localuser:root"})
-                     .WaitForExit(10s) == 0;
-        },
-        120s, "XWayland to let root in");
-    setenv("DISPLAY", display_.c_str(), 1);
+  SwayDesktop(const std::string& xwayland, unsigned seen, bool drivenThroughX)
+      : WaylandDesktop(std::make_unique<tools::Sway>(compositorUser, waylandFiles, screenWidth, screenHeight,
+                                                     std::vector<std::string>{"xwayland " + xwayland}),
+                       seen, drivenThroughX),
+        sway_(static_cast<tools::Sway&>(*compositor_)) {}
+
+  tools::Screenshot Capture() override { return sway_.Capture(); }
+
+  void Resize(int width, int height) override {
+    sway_.Command("output HEADLESS-1 resolution " + Size(width, height));
+    first_ = {width, height};
+    right_ = width;
   }
 
-  tools::Screenshot Capture() override {
-    if (!grim_) {
-      return {};
+  void AddOutput(int width, int height) override {
+    const std::vector<std::string> before = sway_.Outputs();
+    sway_.Command("create_output");
+    for (const std::string& name : sway_.Outputs()) {
+      if (std::find(before.begin(), before.end(), name) == before.end()) {
+        sway_.Command("output " + name + " resolution " + Size(width, height) + " position " + std::to_string(right_) +
+                      " 0");
+        right_ += width;
+        return;
+      }
     }
-    const std::string path = WaylandPath("screen.ppm");
-    Process grim({"env", "XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + wayland_, "grim", "-t", "ppm", path});
-    grim.WaitForExit(30s);
-    return tools::ReadPpm(path);
+    throw std::runtime_error("sway added no output");
   }
 
-  void SetCompositing(bool) override { throw std::logic_error("a Wayland compositor always composites"); }
-  void Resize(int, int) override { throw std::logic_error("a headless Wayland output keeps its size"); }
+  void SetScale(int scale) override {
+    sway_.Command("output HEADLESS-1 resolution " + Size(first_.first * scale, first_.second * scale) + " scale " +
+                  std::to_string(scale));
+  }
 
- private:
-  static void Run(const std::vector<std::string>& command) { Process(command).WaitForExit(30s); }
+ protected:
+  static std::string Size(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
-  bool grim_;
-  std::string runtime_;
-  std::string wayland_;
-  std::string display_;
-  std::string xauthority_;
-  std::unique_ptr<Process> compositor_;
+  tools::Sway& sway_;
+  // The first output's size in the desktop, and the desktop's right edge.
+  std::pair<int, int> first_{screenWidth, screenHeight};
+  int right_ = screenWidth;
+};
+
+// Sway with the programs on it as Wayland clients, driven through sway alone: views of its tree, which must be
+// native ones, keys on a virtual keyboard, clicks of the seat's cursor.
+class NativeSway : public SwayDesktop {
+ public:
+  NativeSway(const std::string& xwayland, unsigned seen) : SwayDesktop(xwayland, seen, false) {}
+
+  void Kill() override { compositor_->Kill(); }
+
+  View WaitForView(const char* title, const char* appId, std::chrono::milliseconds limit, View besides) override {
+    return static_cast<View>(sway_.WaitForView(title, appId, limit, static_cast<long>(besides)).id);
+  }
+  bool WaitForFocus(View view, std::chrono::milliseconds limit) override {
+    return sway_.WaitForFocus(static_cast<long>(view), limit);
+  }
+  tools::Rectangle Where(View view) override { return sway_.Find(static_cast<long>(view)).rect; }
+  void TypeKey(unsigned long keysym) override { sway_.TypeKey(XKeysymToString(keysym)); }
+  void ClickAt(int x, int y) override { sway_.ClickAt(x, y); }
+  void CloseFromOutside(View view) override { sway_.Command("[con_id=" + std::to_string(view) + "] kill"); }
 };
 
 std::unique_ptr<XvfbDesktop> WithWindowManager(const std::vector<std::string>& command, bool composites = false,
@@ -355,8 +428,13 @@ std::unique_ptr<Desktop> Xfwm4() {
   return desktop;
 }
 
-std::unique_ptr<Desktop> Wayland(const WaylandCompositor& compositor) {
-  return std::make_unique<WaylandDesktop>(compositor);
+std::string Announcer() { return tools::WaylandCompositor::Announcer(waylandFiles); }
+
+// Mutter or KWin, which run the announcer as their session's one program and end with it.
+std::unique_ptr<Desktop> Wayland(const std::vector<std::string>& command, unsigned seen) {
+  return std::make_unique<WaylandDesktop>(
+      std::make_unique<tools::WaylandCompositor>(compositorUser, waylandFiles, command, std::vector<std::string>{}),
+      seen, true);
 }
 
 std::string ScreenSize() { return std::to_string(screenWidth) + "x" + std::to_string(screenHeight); }
@@ -370,43 +448,43 @@ struct DesktopEntry {
 
 const std::vector<DesktopEntry>& Desktops() {
   static const std::vector<DesktopEntry> desktops = {
-      {{"openbox", false, false, true, false}, [] { return WithWindowManager({"openbox"}); }},
-      {{"fluxbox", false, false, true, false}, Fluxbox},
-      {{"i3", false, false, true, false}, I3},
-      {{"mutter", false, false, true, false},
+      {{"openbox", captures | clicks}, [] { return WithWindowManager({"openbox"}); }},
+      {{"fluxbox", captures | clicks}, Fluxbox},
+      {{"i3", captures | clicks}, I3},
+      {{"mutter", captures | clicks},
        [] { return CompositingOverBusyTerminal({"dbus-run-session", "--", "mutter", "--x11", "--replace"}); }},
-      {{"kwin_x11", false, false, true, false}, KwinX11},
-      {{"picom", false, true, true, false}, [] { return OverBusyTerminal(picom); }},
-      {{"xcompmgr", false, true, true, false}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
-      {{"xfwm4", false, true, true, false}, Xfwm4},
-      {{"xorg", false, false, true, true}, [] { return std::make_unique<XvfbDesktop>(true); }},
-      {{"xorg_picom", false, true, true, true}, [] { return OverBusyTerminal(picom, true); }},
-      {{"sway", true, false, true, false},
+      {{"kwin_x11", captures | clicks}, KwinX11},
+      {{"picom", switchesCompositing | captures | clicks}, [] { return OverBusyTerminal(picom); }},
+      {{"xcompmgr", switchesCompositing | captures | clicks}, [] { return OverBusyTerminal({"xcompmgr", "-c"}); }},
+      {{"xfwm4", switchesCompositing | captures | clicks}, Xfwm4},
+      {{"xorg", captures | resizes | clicks}, [] { return std::make_unique<XvfbDesktop>(true); }},
+      {{"xorg_picom", switchesCompositing | captures | resizes | clicks}, [] { return OverBusyTerminal(picom, true); }},
+      // The programs given XWayland's display alone.
+      {{"sway", privateNamespaces | captures}, [] { return std::make_unique<SwayDesktop>("force", seesX, true); }},
+      // No X server at all.
+      {{"sway_native", privateNamespaces | captures | resizes | changesOutputs | clicks | killed},
+       [] { return std::make_unique<NativeSway>("disable", seesWayland); }},
+      // Given both displays, the programs take sway's own.
+      {{"sway_choice", privateNamespaces | captures},
+       [] { return std::make_unique<NativeSway>("force", seesX | seesWayland); }},
+      // Given both displays, the programs take XWayland's: mutter offers no layer shell.
+      {{"mutter_wayland", privateNamespaces},
        [] {
-         const std::string config = WaylandPath("sway.config");
-         WriteFile(config, "xwayland force\noutput HEADLESS-1 resolution " + ScreenSize() + " position 0 0\nexec " +
-                               Announce() + "\n");
-         return Wayland({{"sway", "-c", config},
-                         {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"},
-                         true});
+         return Wayland({"dbus-run-session", "--", "mutter", "--wayland", "--headless", "--virtual-monitor",
+                         ScreenSize(), "--", Announcer(), "sleep", "infinity"},
+                        seesX | seesWayland);
        }},
-      {{"mutter_wayland", true, false, false, false},
-       [] {
-         return Wayland({{"dbus-run-session", "--", "mutter", "--wayland", "--headless", "--virtual-monitor",
-                          ScreenSize(), "--", Announce()},
-                         {},
-                         false});
-       }},
-      {{"kwin_wayland", true, false, false, false},
+      {{"kwin_wayland", privateNamespaces},
        [] {
          // A copy: the installed one has a file capability that the test's bounding set may lack, which makes its
-         // exec fail; KWin finds its own platform plugin only under its own name.
-         const std::string kwin = MakeDirectory(WaylandPath("kwin"), 0755) + "/kwin_wayland";
+         // exec fail; KWin finds its own platform plugin only under its own name. It splits an application's
+         // arguments from its one string.
+         const std::string kwin = MakeDirectory(waylandFiles, 0755) + "/kwin_wayland";
          Process({"cp", "/usr/bin/kwin_wayland", kwin}).WaitForExit(30s);
-         return Wayland({{"dbus-run-session", "--", kwin, "--virtual", "--xwayland", "--width",
-                          std::to_string(screenWidth), "--height", std::to_string(screenHeight), Announce()},
-                         {},
-                         false});
+         return Wayland({"dbus-run-session", "--", kwin, "--virtual", "--xwayland", "--width",
+                         std::to_string(screenWidth), "--height", std::to_string(screenHeight),
+                         Announcer() + " sleep infinity"},
+                        seesX);
        }},
   };
   return desktops;
@@ -422,6 +500,12 @@ const DesktopEntry& EntryOf(const std::string& name) {
 }
 
 }  // namespace
+
+void Desktop::SetCompositing(bool) { throw std::logic_error("no compositor to switch here"); }
+void Desktop::Resize(int, int) { throw std::logic_error("the screen keeps its size here"); }
+void Desktop::AddOutput(int, int) { throw std::logic_error("no output can be added here"); }
+void Desktop::SetScale(int) { throw std::logic_error("the outputs keep their scale here"); }
+void Desktop::Kill() { throw std::logic_error("the server is not killed here"); }
 
 const std::vector<DesktopKind>& DesktopKinds() {
   static const std::vector<DesktopKind> kinds = [] {
