@@ -53,6 +53,7 @@
 #include <vector>
 
 #include "platform/x11/x_errors.h"
+#include "shell/shell.h"
 #include "render/render.h"
 #include "tools/compositor.h"
 #include "tools/desktop.h"
@@ -468,12 +469,12 @@ class SwayRun {
   // Starts the program and dismisses its notice once it has the keyboard; false if either window never comes.
   bool Start(std::unique_ptr<tools::Process>& process, const std::vector<std::string>& command) {
     process = std::make_unique<tools::Process>(command);
-    const tools::SwayView notice = sway_.WaitForView("test", nullptr, 60s);
+    const tools::SwayView notice = sway_.WaitForView(appName, nullptr, 60s);
     if (notice.id == 0 || !sway_.WaitForFocus(notice.id, 30s)) {
       return false;
     }
     sway_.TypeKey("Return");
-    const tools::SwayView main = sway_.WaitForView("test", "test", 60s, notice.id);
+    const tools::SwayView main = sway_.WaitForView(appName, appName, 60s, notice.id);
     return main.id != 0 && sway_.WaitForFocus(main.id, 30s);
   }
   void End(tools::Process& process) {
