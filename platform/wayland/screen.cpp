@@ -164,7 +164,9 @@ void ScreenSurface::ReplaceInk(const Area& box, int scale) {
     pixman_transform_init_scale(&transform, pixman_double_to_fixed(static_cast<double>(scale_) / scale),
                                 pixman_double_to_fixed(static_cast<double>(scale_) / scale));
     pixman_image_set_transform(ink_, &transform);
-    pixman_image_set_filter(ink_, scale == scale_ ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    // Each old pixel becomes whole new ones, or keeps one of those it became: the strokes keep their colour
+    // and their edges, as the screen showed them.
+    pixman_image_set_filter(ink_, PIXMAN_FILTER_NEAREST, nullptr, 0);
     pixman_image_composite32(PIXMAN_OP_SRC, ink_, nullptr, ink, 0, 0, 0, 0, (box_.x0 - box.x0) * scale,
                              (box_.y0 - box.y0) * scale, box_.Width() * scale, box_.Height() * scale);
   }
