@@ -8,7 +8,6 @@ own calls, and driving it with messages that the Windows helper
 import glob
 import os
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
@@ -41,38 +40,18 @@ def wait_until(condition, limit, what, interval=0.2):
     raise AssertionError(f"gave up after {limit} s waiting for {what}")
 
 
-def i386_elf(exit_code):
-    """A static i386 Linux program of 96 bytes that exits with the code."""
-    base, size = 0x08048000, 96
-    header = b"\x7fELF\x01\x01\x01" + bytes(9) + struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32,
-                                                             1, 0, 0, 0)
-    segment = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)
-    code = b"\xb8\x01\x00\x00\x00" + b"\xbb" + struct.pack("<I", exit_code) + b"\xcd\x80"
-    return (header + segment + code).ljust(size, b"\0")
-
-
-def i386_runner():
-    """How this machine runs 32-bit code: [] natively, ["qemu-i386-static"]
-    under emulation, None if not at all."""
-    with tempfile.NamedTemporaryFile(suffix=".i386", delete=False) as probe:
-        probe.write(i386_elf(42))
-    os.chmod(probe.name, 0o755)
-    try:
-        for runner in ([], ["qemu-i386-static"]):
-            try:
-                if subprocess.run(runner + [probe.name], timeout=30).returncode == 42:
-                    return runner
-            except OSError:
-                continue
-        return None
-    finally:
-        os.unlink(probe.name)
+def i386_support():
+    """How this machine runs 32-bit x86 programs, as scripts/i386.sh tells: "native", "qemu" (binfmt_misc hands
+    every one of them to qemu-i386-static, those that Wine starts itself included), or "none: " and why."""
+    probe = subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "i386.sh"), "probe"],
+                           capture_output=True, text=True, timeout=120)
+    return probe.stdout.strip()
 
 
 class WineRun:
     """One run of the program, from a fresh prefix to its exit."""
 
-    def __init__(self, program, helper, runner=()):
+    def __init__(self, program, helper):
         self.program_path = program
         self.helper = helper
         self.image = read_pe(program)
@@ -81,7 +60,7 @@ class WineRun:
                         WINEDEBUG="-all")
         if self.image.kind == "PE32":
             self.env["WINEARCH"] = "win32"
-            self.wine = [*runner, WINE32]
+            self.wine = [WINE32]
         else:
             self.wine = [WINE64]
         self.program = None
