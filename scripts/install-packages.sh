@@ -59,9 +59,9 @@ update_indexes() {
 }
 
 # Apt's reason, read from what a simulated install of the package printed: its
-# line about the package, else about another missing package it depends on,
-# else its last error; and the indexes that failed to download, which are
-# likely why.
+# line about the package, else about another of those missing (wine32 fails
+# through libwine), else its last error; and the indexes that failed to
+# download, which are likely why.
 apt_reason() {
   local package=$1 output=$2 name reason=
   for name in "$package" "${missing[@]}"; do
