@@ -48,6 +48,10 @@ def i386_support():
     return probe.stdout.strip()
 
 
+class WineDidNotStart(Exception):
+    """Wine failed to make a fresh prefix."""
+
+
 class WineRun:
     """One run of the program, from a fresh prefix to its exit."""
 
@@ -138,12 +142,24 @@ class WineRun:
         """Boots a fresh prefix and starts the program with its trace going to trace_path."""
         if not os.environ.get("DISPLAY"):
             raise RuntimeError("no DISPLAY: run on a virtual X server of its own, with tools/virtual_screen")
-        subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300, check=True)
+        self.boot()
         self.configure(relay_include, desktop)
         with open(self.trace_path, "w") as trace:
             self.program = subprocess.Popen([*self.wine, self.program_path], env=dict(self.env, WINEDEBUG=winedebug),
                                             stdout=subprocess.DEVNULL, stderr=trace)
+
+    def boot(self):
+        # A file, not a pipe, which the Wine processes that wineboot starts would hold open.
+        with tempfile.TemporaryFile("w+") as errors:
+            try:
+                subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=errors,
+                               timeout=300, check=True)
+            except (subprocess.CalledProcessError, subprocess.TimeoutExpired) as error:
+                errors.seek(0)
+                said = [line for line in errors.read().splitlines() if ":fixme:" not in line] or ["nothing"]
+                what = (f"exited with {error.returncode}" if isinstance(error, subprocess.CalledProcessError) else
+                        "made no prefix within 300 s")
+                raise WineDidNotStart(f"wineboot -i {what}; its last words: {said[-1]}") from None
 
     def dismiss_notice(self):
         # Until the notice is dismissed the only window titled "test" is the notice.
