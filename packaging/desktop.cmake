@@ -13,9 +13,10 @@ foreach(program ${PROGRAMS})
 endforeach()
 install(FILES ${packaging_dir}/overdraw.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# AppStream names a component by a reverse domain name: the project's own
-# domain is that of its contact address.
-set(appstream_id example.c_seed_e9880ce0.overdraw)
+# AppStream names a component, and its developer, by a reverse domain name:
+# the project's own domain is that of its contact address.
+set(appstream_developer_id example.c_seed_e9880ce0)
+set(appstream_id ${appstream_developer_id}.overdraw)
 # The release is the changelog's: its version, and its date, which follows
 # the two spaces after the maintainer, as AppStream writes a date.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging_dir}/changelog.in)

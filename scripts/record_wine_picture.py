@@ -12,7 +12,7 @@ import os
 import subprocess
 import sys
 
-from wine_run import WineRun, i386_runner
+from wine_run import WineRun
 
 
 def main():
@@ -20,7 +20,7 @@ def main():
     frames = int(sys.argv[3]) if len(sys.argv) > 3 else 8
     name = os.path.basename(program).removesuffix(".exe")
     output = sys.argv[4] if len(sys.argv) > 4 else os.path.join(os.getcwd(), "build", f"{name}-wine.png")
-    run = WineRun(program, helper, i386_runner() or [])
+    run = WineRun(program, helper)
     try:
         # The trace counts the frames.
         run.start("+relay", relay_include="gdiplus.GdipDrawLines", desktop=True)

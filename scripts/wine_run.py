@@ -8,7 +8,6 @@ own calls, and driving it with messages that the Windows helper
 import glob
 import os
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
@@ -50,38 +49,22 @@ def wait_until(condition, limit, what, interval=0.2):
         raise AssertionError(f"gave up after {limit} s waiting for {what}")
 
 
-def i386_elf(exit_code):
-    """A static i386 Linux program of 96 bytes that exits with the code."""
-    base, size = 0x08048000, 96
-    header = b"\x7fELF\x01\x01\x01" + bytes(9) + struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32,
-                                                             1, 0, 0, 0)
-    segment = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)
-    code = b"\xb8\x01\x00\x00\x00" + b"\xbb" + struct.pack("<I", exit_code) + b"\xcd\x80"
-    return (header + segment + code).ljust(size, b"\0")
+def i386_support():
+    """How this machine runs 32-bit x86 programs, as scripts/i386.sh tells: "native", "qemu" (binfmt_misc hands
+    every one of them to qemu-i386-static, those that Wine starts itself included), or "none: " and why."""
+    probe = subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "i386.sh"), "probe"],
+                           capture_output=True, text=True, timeout=120)
+    return probe.stdout.strip()
 
 
-def i386_runner():
-    """How this machine runs 32-bit code: [] natively, ["qemu-i386-static"]
-    under emulation, None if not at all."""
-    with tempfile.NamedTemporaryFile(suffix=".i386", delete=False) as probe:
-        probe.write(i386_elf(42))
-    os.chmod(probe.name, 0o755)
-    try:
-        for runner in ([], ["qemu-i386-static"]):
-            try:
-                if subprocess.run(runner + [probe.name], timeout=30).returncode == 42:
-                    return runner
-            except OSError:
-                continue
-        return None
-    finally:
-        os.unlink(probe.name)
+class WineDidNotStart(Exception):
+    """Wine failed to make a fresh prefix."""
 
 
 class WineRun:
     """One run of the program, from a fresh prefix to its exit."""
 
-    def __init__(self, program, helper, runner=()):
+    def __init__(self, program, helper):
         self.program_path = program
         self.helper = helper
         self.image = read_pe(program)
@@ -90,7 +73,7 @@ class WineRun:
                         WINEDEBUG="-all")
         if self.image.kind == "PE32":
             self.env["WINEARCH"] = "win32"
-            self.wine = [*runner, WINE32]
+            self.wine = [WINE32]
         else:
             self.wine = [WINE64]
         self.program = None
@@ -171,12 +154,24 @@ class WineRun:
         """Boots a fresh prefix and starts the program with its trace going to trace_path."""
         if not os.environ.get("DISPLAY"):
             raise RuntimeError("no DISPLAY: run on a virtual X server of its own, with tools/virtual_screen")
-        subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300, check=True)
+        self.boot()
         self.configure(relay_include, desktop)
         with open(self.trace_path, "w") as trace:
             self.program = subprocess.Popen([*self.wine, self.program_path], env=dict(self.env, WINEDEBUG=winedebug),
                                             stdout=subprocess.DEVNULL, stderr=trace)
+
+    def boot(self):
+        # A file, not a pipe, which the Wine processes that wineboot starts would hold open.
+        with tempfile.TemporaryFile("w+") as errors:
+            try:
+                subprocess.run([*self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=errors,
+                               timeout=300, check=True)
+            except (subprocess.CalledProcessError, subprocess.TimeoutExpired) as error:
+                errors.seek(0)
+                said = [line for line in errors.read().splitlines() if ":fixme:" not in line] or ["nothing"]
+                what = (f"exited with {error.returncode}" if isinstance(error, subprocess.CalledProcessError) else
+                        "made no prefix within 300 s")
+                raise WineDidNotStart(f"wineboot -i {what}; its last words: {said[-1]}") from None
 
     def dismiss_notice(self):
         # Until the notice is dismissed the only window of that title is the notice.

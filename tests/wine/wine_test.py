@@ -25,7 +25,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 from pe_image import read_pe  # noqa: E402
 from screenshot import CYAN, WHITE, count, figure_shown, read_text, size  # noqa: E402
-from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WM_PAINT, WineRun, i386_runner, wait_until  # noqa: E402
+from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WM_PAINT, WineDidNotStart, WineRun, i386_support, wait_until  # noqa: E402
 
 PROGRAM, HELPER, EXIT_BY, GOLDEN_CALLS = sys.argv[1:5]
 del sys.argv[1:5]
@@ -111,17 +111,24 @@ def golden(*sections):
 def run_program(shot_path):
     """Runs the program to its end; returns the exit code, its calls and, for a key release, the screen
     (kept at shot_path) and the frames drawn by then."""
-    runner = []
+    how = "native"
     if IMAGE.kind == "PE32":
-        runner = i386_runner()
-        if runner is None:
-            print("skipped: this machine runs no 32-bit code, natively or under qemu-i386-static")
+        how = i386_support()
+        if how.startswith("none"):
+            print(f"skipped: the 32-bit program cannot run: {how.removeprefix('none: ')}")
             sys.exit(SKIPPED)
-        if runner:
+        if how == "qemu":
             print("32-bit code does not run natively here: the program runs under qemu-i386-static", file=sys.stderr)
-    run = WineRun(PROGRAM, HELPER, runner)
+    run = WineRun(PROGRAM, HELPER)
     try:
-        run.start("+pid,+relay,+gdiplus", desktop=EXIT_BY == "keyup")
+        try:
+            run.start("+pid,+relay,+gdiplus", desktop=EXIT_BY == "keyup")
+        except WineDidNotStart as error:
+            # The emulator's limit, not the program's, which never ran.
+            if how != "qemu":
+                raise
+            print(f"skipped: 32-bit Wine does not start under qemu-i386-static: {error}")
+            sys.exit(SKIPPED)
         run.dismiss_notice()
         # Long enough for the meter to report the second frame after its first report.
         run.wait_for_frames(4)
