@@ -17,3 +17,4 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i[3-6]86)$" AND NOT distributi
 endif()
 string(PREPEND CMAKE_CXX_FLAGS "${distribution_CPPFLAGS} ${distribution_CXXFLAGS} ")
 string(PREPEND CMAKE_EXE_LINKER_FLAGS "${distribution_LDFLAGS} ")
+string(PREPEND CMAKE_MODULE_LINKER_FLAGS "${distribution_LDFLAGS} ")

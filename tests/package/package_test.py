@@ -23,7 +23,7 @@ METAINFO = "share/metainfo/example.c_seed_e9880ce0.overdraw.metainfo.xml"
 INSTALLED = sorted([f"bin/{program}" for program in PROGRAMS] + [
     f"share/applications/{program}.desktop" for program in PROGRAMS] + [
     f"share/man/man1/{program}.1.gz" for program in PROGRAMS] + [
-    "share/icons/hicolor/scalable/apps/overdraw.svg", METAINFO,
+    "libexec/overdraw/wayland-backend.so", "share/icons/hicolor/scalable/apps/overdraw.svg", METAINFO,
     "share/doc/overdraw/copyright", "share/doc/overdraw/changelog.gz"])
 
 
@@ -80,6 +80,8 @@ class PackageTest(unittest.TestCase):
             depends = run("dpkg-deb", "-f", deb, "Depends")
             self.assertRegex(depends, r"libc6 \(>= [0-9.]+\)")
             self.assertIn("libx11-6", depends)
+            # The Wayland backend's module, which the programs load only on Wayland, is part of the package.
+            self.assertIn("libwayland-client0", depends)
             # Anything but a classification tag is a finding.
             lintian = subprocess.run(("lintian", "-EvIL", "+pedantic", deb), capture_output=True, text=True)
             findings = [line for line in lintian.stdout.splitlines() if not line.startswith("C: ")]
@@ -102,6 +104,9 @@ class PackageTest(unittest.TestCase):
                     main = run("objdump", "-d", "--disassemble=main", os.path.join(LINUX_BUILD, program))
                     self.assertRegex(main, r"<main>:\n +[0-9a-f]+:\s+f3 0f 1e fa\s+endbr64\n")
                     self.assertNotIn(".comment", run("readelf", "-S", "-W", path))
+            module = os.path.join(contents, "usr/libexec/overdraw/wayland-backend.so")
+            run("hardening-check", *([] if start_files_marked else ["--nocfprotection"]), module)
+            self.assertNotIn(".comment", run("readelf", "-S", "-W", module))
 
     def test_each_zip_holds_both_programs_a_readme_and_the_licence_in_windows_line_ends(self):
         for bits, build in zip((32, 64), WINDOWS_BUILDS):
