@@ -8,10 +8,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION "Two tiny desktop programs that show a notice, open a maximized window and then
-animate an 18-point magenta polyline directly on the whole X11 screen, about
-twice a second. overdraw draws every frame over whatever the screen shows,
-cleardraw fills the screen with white in every frame. Releasing any key ends
-them.")
+animate an 18-point magenta polyline directly on the whole screen, about
+twice a second, on X11 or natively on Wayland compositors with layer shell.
+overdraw draws every frame over whatever the screen shows, cleardraw fills
+the screen with white in every frame. Releasing a key ends them.")
 
 set(packaging_dir ${CMAKE_CURRENT_LIST_DIR})
 set(generated_dir ${CMAKE_BINARY_DIR}/packaging)
