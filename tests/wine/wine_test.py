@@ -25,7 +25,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 from pe_image import read_pe  # noqa: E402
 from screenshot import CYAN, WHITE, count, figure_shown, read_text, size  # noqa: E402
-from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WM_PAINT, WineDidNotStart, WineRun, i386_support, wait_until  # noqa: E402
+from wine_run import VK_ESCAPE, WM_CLOSE, WM_KEYUP, WineDidNotStart, WineRun, i386_support, wait_until  # noqa: E402
 
 PROGRAM, HELPER, EXIT_BY, GOLDEN_CALLS = sys.argv[1:5]
 del sys.argv[1:5]
@@ -134,17 +134,16 @@ def run_program(shot_path):
         run.wait_for_frames(4)
         shot = frames = None
         if EXIT_BY == "keyup":
-            shot, frames = shot_path, run.show_desktop(2, shot_path)
             # A release whose press the window never saw, as of the key that dismissed the notice, ends
-            # nothing: two frames asked for after it are drawn, where a quit it posted would end the loop
-            # after the first.
+            # nothing: two more frames begin after it, where a quit it posted would end the loop after the
+            # frame under way.
             drawn = run.frames_drawn()
-            for message in (WM_KEYUP, WM_PAINT, WM_PAINT):
-                run.post_to_window(message, VK_ESCAPE if message == WM_KEYUP else 0)
+            run.post_to_window(WM_KEYUP, VK_ESCAPE)
             wait_until(lambda: run.frames_drawn() >= drawn + 2 or run.program.poll() is not None, 120,
                        "two frames after a lone key release")
             if run.program.poll() is not None:
                 raise AssertionError(f"a lone key release ended the program with {run.program.returncode}")
+            shot, frames = shot_path, run.show_desktop(2, shot_path)
             run.type_key(VK_ESCAPE)
         else:
             run.post_to_window(WM_CLOSE)
