@@ -81,7 +81,8 @@ class Backend {
   // Shows the notice and returns once the user has dismissed it in any way:
   // OK, Return, Space or Escape pressed, or the box closed. A key that
   // dismisses it does so as it goes down, as on Windows; its release goes
-  // to whichever window has the keyboard then.
+  // to whichever window has the keyboard then. Neither text is null.
+  // Its layout and keys are core::NoticeLayout's and core::DismissesNotice's.
   virtual void RunNotice(const char* text, const char* caption) = 0;
 
   // The server's window behind a new window of the program, not shown yet;

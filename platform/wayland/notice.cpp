@@ -1,14 +1,13 @@
 // The notice: an xdg-shell toplevel with a line of text and an OK button,
 // drawn client-side, which holds the thread until it is dismissed. Its size
 // is fixed (minimum and maximum alike), so that tiling compositors float it.
-#include <xkbcommon/xkbcommon-keysyms.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/core/notice.h"
 #include "platform/wayland/backend.h"
 
 namespace wayland {
@@ -16,16 +15,8 @@ namespace {
 
 // The notice's text, in the desktop's sans; the face lives as long as the notice.
 constexpr double fontPixels = 14;
-constexpr int margin = 16;
-constexpr int buttonWidth = 72;
-constexpr int buttonHeight = 24;
 constexpr ARGB paper = 0xFFFFFFFF;
 constexpr ARGB ink = 0xFF000000;
-
-bool Dismisses(uint32_t keysym) {
-  return keysym == XKB_KEY_Return || keysym == XKB_KEY_KP_Enter || keysym == XKB_KEY_space ||
-         keysym == XKB_KEY_Escape;
-}
 
 class Notice : public InputTarget {
  public:
@@ -33,8 +24,7 @@ class Notice : public InputTarget {
       : backend_(backend), font_(font), text_(text) {
     const int textWidth = font_ != nullptr ? static_cast<int>(std::ceil(font_->Width(text_))) : 0;
     lineHeight_ = font_ != nullptr ? static_cast<int>(std::ceil(font_->LineHeight())) : 0;
-    width_ = std::max(textWidth, 2 * buttonWidth) + 2 * margin;
-    height_ = margin + lineHeight_ + margin + buttonHeight + margin;
+    layout_ = core::LayOutNotice(textWidth, lineHeight_);
     const Globals& globals = backend_.globals();
     surface_ = wl_compositor_create_surface(globals.compositor);
     static const wl_surface_listener surfaceListener = {OnEnter, OnLeave};
@@ -48,8 +38,8 @@ class Notice : public InputTarget {
     xdg_toplevel_add_listener(toplevel_, &toplevelListener, this);
     xdg_toplevel_set_title(toplevel_, caption.c_str());
     xdg_toplevel_set_app_id(toplevel_, caption.c_str());
-    xdg_toplevel_set_min_size(toplevel_, width_, height_);
-    xdg_toplevel_set_max_size(toplevel_, width_, height_);
+    xdg_toplevel_set_min_size(toplevel_, layout_.width, layout_.height);
+    xdg_toplevel_set_max_size(toplevel_, layout_.width, layout_.height);
     wl_surface_commit(surface_);
   }
 
@@ -66,13 +56,13 @@ class Notice : public InputTarget {
 
   bool dismissed() const { return dismissed_; }
 
-  void KeyPressed(const core::Key& key, bool, uint32_t) override { dismissed_ = dismissed_ || Dismisses(key.keysym); }
+  void KeyPressed(const core::Key& key, bool, uint32_t) override { dismissed_ = dismissed_ || core::DismissesNotice(key.keysym); }
   void KeyReleased(const core::Key&, bool, uint32_t) override {}
   void KeyHeld(const core::Key&, bool) override {}
 
   // A click is a press and a release both on the button.
   void Button(bool pressed, double x, double y) override {
-    const bool onButton = x >= button_.x0 && x < button_.x1 && y >= button_.y0 && y < button_.y1;
+    const bool onButton = layout_.OnButton(x - left_, y - top_);
     if (pressed) {
       armed_ = onButton;
     } else {
@@ -117,8 +107,8 @@ class Notice : public InputTarget {
       return;
     }
     const int scale = backend_.ScaleOf(outputs_);
-    const int width = configuredWidth_ > 0 ? configuredWidth_ : width_;
-    const int height = configuredHeight_ > 0 ? configuredHeight_ : height_;
+    const int width = configuredWidth_ > 0 ? configuredWidth_ : layout_.width;
+    const int height = configuredHeight_ > 0 ? configuredHeight_ : layout_.height;
     old_.erase(std::remove_if(old_.begin(), old_.end(),
                               [](const std::unique_ptr<ShmBuffer>& buffer) { return !buffer->busy(); }),
                old_.end());
@@ -126,24 +116,22 @@ class Notice : public InputTarget {
       old_.push_back(std::move(buffer_));
     }
     buffer_ = std::make_unique<ShmBuffer>(backend_.globals().shm, width * scale, height * scale);
-    const int left = (width - width_) / 2;
-    const int top = (height - height_) / 2;
-    button_ = Area{left + (width_ - buttonWidth) / 2, top + height_ - margin - buttonHeight, 0, 0};
-    button_.x1 = button_.x0 + buttonWidth;
-    button_.y1 = button_.y0 + buttonHeight;
-    Paint(buffer_->image(), scale, left, top);
+    left_ = (width - layout_.width) / 2;
+    top_ = (height - layout_.height) / 2;
+    Paint(buffer_->image(), scale);
     buffer_->Attach(surface_);
     wl_surface_set_buffer_scale(surface_, scale);
     wl_surface_damage_buffer(surface_, 0, 0, buffer_->width(), buffer_->height());
     wl_surface_commit(surface_);
   }
 
-  void Paint(pixman_image_t* image, int scale, int left, int top) const {
+  void Paint(pixman_image_t* image, int scale) const {
     const pixman_color_t white = PixmanColor(paper);
     const pixman_color_t black = PixmanColor(ink);
     const pixman_box32_t all{0, 0, pixman_image_get_width(image), pixman_image_get_height(image)};
     pixman_image_fill_boxes(PIXMAN_OP_SRC, image, &white, 1, &all);
-    const Area& b = button_;
+    const Area b{left_ + layout_.buttonX, top_ + layout_.buttonY, left_ + layout_.buttonX + layout_.buttonWidth,
+                 top_ + layout_.buttonY + layout_.buttonHeight};
     const pixman_box32_t frame[4] = {
         {b.x0 * scale, b.y0 * scale, b.x1 * scale, (b.y0 + 1) * scale},
         {b.x0 * scale, (b.y1 - 1) * scale, b.x1 * scale, b.y1 * scale},
@@ -155,10 +143,10 @@ class Notice : public InputTarget {
       return;
     }
     pixman_image_t* colour = pixman_image_create_solid_fill(&black);
-    font_->Draw(image, text_, (left + margin) * scale, (top + margin) * scale, scale, colour);
-    const std::string label = "OK";
-    const double labelX = b.x0 + (buttonWidth - font_->Width(label)) / 2;
-    const double labelY = b.y0 + (buttonHeight - lineHeight_) / 2.0;
+    font_->Draw(image, text_, (left_ + layout_.textX) * scale, (top_ + layout_.textY) * scale, scale, colour);
+    const std::string label = core::noticeButtonLabel;
+    const double labelX = b.x0 + (layout_.buttonWidth - font_->Width(label)) / 2;
+    const double labelY = b.y0 + (layout_.buttonHeight - lineHeight_) / 2.0;
     font_->Draw(image, label, std::round(labelX) * scale, std::round(labelY) * scale, scale, colour);
     pixman_image_unref(colour);
   }
@@ -167,12 +155,13 @@ class Notice : public InputTarget {
   const Font* font_;
   std::string text_;
   int lineHeight_;
-  int width_;
-  int height_;
+  core::NoticeLayout layout_;
+  // Where the box lies in a window that the compositor made larger.
+  int left_ = 0;
+  int top_ = 0;
   int configuredWidth_ = 0;
   int configuredHeight_ = 0;
   bool configured_ = false;
-  Area button_;
   bool armed_ = false;
   bool dismissed_ = false;
   wl_surface* surface_;
@@ -188,7 +177,7 @@ class Notice : public InputTarget {
 
 void Backend::RunNotice(const char* text, const char* caption) {
   const std::unique_ptr<Font> font = fonts_->Open("sans", fontPixels);
-  Notice notice(*this, font.get(), text != nullptr ? text : "", caption != nullptr ? caption : "Error");
+  Notice notice(*this, font.get(), text, caption);
   while (!notice.dismissed()) {
     session_.Dispatch(true);
   }

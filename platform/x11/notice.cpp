@@ -2,11 +2,11 @@
 // drawn with the core X font. It holds the thread until it is dismissed.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/core/notice.h"
 #include "platform/x11/session.h"
 #include "platform/x11/window_manager.h"
 #include "platform/x11/x_errors.h"
@@ -14,35 +14,21 @@
 namespace x11 {
 namespace {
 
-constexpr int margin = 16;
-constexpr int buttonWidth = 72;
-constexpr int buttonHeight = 24;
-
-struct Layout {
-  int width;
-  int height;
-  XRectangle button;
-};
-
-Layout LayOut(const XFontStruct& font, LPCSTR text) {
+core::NoticeLayout LayOut(const XFontStruct& font, LPCSTR text) {
   const int textWidth = XTextWidth(const_cast<XFontStruct*>(&font), text, static_cast<int>(std::strlen(text)));
-  const int lineHeight = font.ascent + font.descent;
-  const int width = std::max(textWidth, 2 * buttonWidth) + 2 * margin;
-  const int height = margin + lineHeight + margin + buttonHeight + margin;
-  const XRectangle button{static_cast<short>((width - buttonWidth) / 2),
-                          static_cast<short>(height - margin - buttonHeight), buttonWidth, buttonHeight};
-  return Layout{width, height, button};
+  return core::LayOutNotice(textWidth, font.ascent + font.descent);
 }
 
-void Draw(Display* dpy, Window box, GC gc, const XFontStruct& font, const Layout& layout, LPCSTR text) {
+void Draw(Display* dpy, Window box, GC gc, const XFontStruct& font, const core::NoticeLayout& layout, LPCSTR text) {
   XClearWindow(dpy, box);
-  XDrawString(dpy, box, gc, margin, margin + font.ascent, text, static_cast<int>(std::strlen(text)));
-  const XRectangle& b = layout.button;
-  XDrawRectangle(dpy, box, gc, b.x, b.y, b.width, b.height);
-  const char label[] = "OK";
-  const int labelWidth = XTextWidth(const_cast<XFontStruct*>(&font), label, 2);
-  XDrawString(dpy, box, gc, b.x + (b.width - labelWidth) / 2, b.y + (b.height + font.ascent - font.descent) / 2,
-              label, 2);
+  XDrawString(dpy, box, gc, layout.textX, layout.textY + font.ascent, text, static_cast<int>(std::strlen(text)));
+  XDrawRectangle(dpy, box, gc, layout.buttonX, layout.buttonY, static_cast<unsigned>(layout.buttonWidth),
+                 static_cast<unsigned>(layout.buttonHeight));
+  const char* label = core::noticeButtonLabel;
+  const int length = static_cast<int>(std::strlen(label));
+  const int labelWidth = XTextWidth(const_cast<XFontStruct*>(&font), label, length);
+  XDrawString(dpy, box, gc, layout.buttonX + (layout.buttonWidth - labelWidth) / 2,
+              layout.buttonY + (layout.buttonHeight + font.ascent - font.descent) / 2, label, length);
 }
 
 Bool IsForWindow(Display*, XEvent* candidate, XPointer window) {
@@ -57,13 +43,8 @@ XEvent NextEventFor(Display* dpy, Window window) {
   return event;
 }
 
-bool Inside(const XRectangle& r, int x, int y) { return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height; }
-
-bool DismissesBox(KeySym keysym) {
-  return keysym == XK_Return || keysym == XK_KP_Enter || keysym == XK_space || keysym == XK_Escape;
-}
-
-Window CreateBox(const Connection& connection, const Screen& shownOn, const Layout& layout, LPCSTR caption) {
+Window CreateBox(const Connection& connection, const Screen& shownOn, const core::NoticeLayout& layout,
+                 LPCSTR caption) {
   Display* dpy = connection.display;
   const int screen = DefaultScreen(dpy);
   const int x = (static_cast<int>(shownOn.Width()) - layout.width) / 2;
@@ -93,8 +74,8 @@ Window CreateBox(const Connection& connection, const Screen& shownOn, const Layo
 // Runs the box until it is dismissed. A key dismisses it as it goes down,
 // as a dialog's on Windows does; its release goes to whichever window has
 // the keyboard then.
-void RunBox(const Connection& connection, Window box, GC gc, const XFontStruct& font, const Layout& layout,
-            LPCSTR text) {
+void RunBox(const Connection& connection, Window box, GC gc, const XFontStruct& font,
+            const core::NoticeLayout& layout, LPCSTR text) {
   Display* dpy = connection.display;
   bool buttonArmed = false;
   for (;;) {
@@ -112,15 +93,15 @@ void RunBox(const Connection& connection, Window box, GC gc, const XFontStruct& 
         }
         break;
       case KeyPress:
-        if (DismissesBox(XLookupKeysym(&event.xkey, 0))) {
+        if (core::DismissesNotice(static_cast<std::uint32_t>(XLookupKeysym(&event.xkey, 0)))) {
           return;
         }
         break;
       case ButtonPress:
-        buttonArmed = event.xbutton.button == Button1 && Inside(layout.button, event.xbutton.x, event.xbutton.y);
+        buttonArmed = event.xbutton.button == Button1 && layout.OnButton(event.xbutton.x, event.xbutton.y);
         break;
       case ButtonRelease:
-        if (buttonArmed && event.xbutton.button == Button1 && Inside(layout.button, event.xbutton.x, event.xbutton.y)) {
+        if (buttonArmed && event.xbutton.button == Button1 && layout.OnButton(event.xbutton.x, event.xbutton.y)) {
           return;
         }
         buttonArmed = false;
@@ -143,7 +124,7 @@ void Session::RunNotice(const char* text, const char* caption) {
   const GC gc = XCreateGC(dpy, DefaultRootWindow(dpy), 0, nullptr);
   XSetForeground(dpy, gc, BlackPixel(dpy, DefaultScreen(dpy)));
   XFontStruct* font = XQueryFont(dpy, XGContextFromGC(gc));
-  const Layout layout = LayOut(*font, text);
+  const core::NoticeLayout layout = LayOut(*font, text);
   const Window box = CreateBox(connection_, screen_, layout, caption);
   XMapRaised(dpy, box);
   RunBox(connection_, box, gc, *font, layout, text);
